@@ -1,0 +1,211 @@
+#include "base/path.h"
+
+#include <gtest/gtest.h>
+
+#include "base/win.h"
+#include "test/temp_dir.h"
+
+namespace sollux {
+namespace {
+
+using test::ScopedTempDir;
+using test::WriteFileBytes;
+
+struct TextCase {
+  WString input;
+  WString expected;
+};
+
+TEST(TrailingSeparatorTest, AddsOnlyWhereMissing) {
+  const TextCase cases[] = {
+      {L"", L""}, {L"C:", L"C:\\"}, {L"C:/", L"C:/"}, {L"C:\\a\\", L"C:\\a\\"}, {L"a", L"a\\"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(c.expected, WithTrailingSeparator(c.input, L'\\'));
+  }
+}
+
+TEST(TrailingSeparatorTest, RemovesExactlyOne) {
+  const TextCase cases[] = {
+      {L"C:\\a\\\\", L"C:\\a\\"}, {L"", L""}, {L"C:", L"C:"}, {L"a/", L"a"}, {L"\\", L""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(c.expected, WithoutTrailingSeparator(c.input));
+    EXPECT_EQ(c.expected, WithoutTrailingSeparator(c.input.c_str()));
+  }
+}
+
+TEST(SplitTextTest, ElementsQuotesAndEmptyPieces) {
+  struct Case {
+    WString text;
+    WStringList expected;
+  } cases[] = {
+      {L"a\\\\b\\", {L"a", L"", L"b"}},
+      {L"", {}},
+      {L"\\", {L""}},
+      {L"\\a", {L"", L"a"}},
+      {L"abc", {L"abc"}},
+      {L"\"x\\y\"\\z", {L"\"x\\y\"", L"z"}},
+      {L"\"x\\y\\z", {L"\"x\\y\\z"}},           // no closing quote: the rest is one element
+      {L"'x\\y'\\z", {L"'x\\y'", L"z"}},        // the apostrophe quotes too
+      {L"a\"b\\c\"", {L"a\"b", L"c\""}},        // a quote inside an element is plain
+      {WString(L"a\\b\0c\\d", 7), {L"a", L"b"}},  // scanning stops at NUL
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.expected, SplitAtChar(c.text, L'\\'));
+  }
+}
+
+TEST(SplitTextTest, DelimiterSet) {
+  EXPECT_EQ((WStringList{L"C", L"", L"Data", L"50", L"", L"x"}),
+            SplitText(L"C:/Data/50%/x", L"/:%"));
+  EXPECT_EQ((WStringList{L"a b"}), SplitText(L"a b", L""));
+}
+
+WString PlainJoin(const WStringList& list, const WString& separator) {
+  WString joined;
+  for (size_t i = 0; i < list.size(); ++i) joined += (i == 0 ? L"" : separator) + list[i];
+  return joined;
+}
+
+TEST(JoinTest, EqualsThePlainJoinAcrossChunkBreaks) {
+  for (size_t count : {0u, 1u, 2u, 100u, 101u, 102u, 228u, 229u, 300u, 1000u, 20000u}) {
+    SCOPED_TRACE(count);
+    WStringList list;
+    for (size_t i = 0; i < count; ++i) list.push_back(L"e" + std::to_wstring(i));
+    EXPECT_EQ(PlainJoin(list, L"\\"), JoinWithChar(list, L'\\'));
+    EXPECT_EQ(PlainJoin(list, L", "), JoinWithText(list, L", "));
+    if (count > 0) {
+      list.back().clear();  // an empty last element still gets its separator before it
+      EXPECT_EQ(PlainJoin(list, L"--"), JoinWithText(list, L"--"));
+    }
+  }
+}
+
+TEST(NormalizeSeparatorsTest, Examples) {
+  const TextCase cases[] = {
+      {L"C:/a//b/", L"C:\\a\\b"},
+      {L"//server/share/", L"\\\\server\\share"},
+      {L"C:\\", L"C:"},
+      {L"\\\\\\a", L"\\\\a"},
+      {L"a/b", L"a\\b"},
+      {L"a\\\\b", L"a\\\\b"},  // a doubled separator after the first element stays
+      {L"a\\b\\\\c", L"a\\b\\c"},
+      {L"", L""},
+      {L"\"a/b\"/c", L"\"a/b\"\\c"},  // a quoted element keeps its slash
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.input);
+    EXPECT_EQ(c.expected, NormalizeSeparators(c.input, L'\\'));
+  }
+  EXPECT_EQ(L"C:/a/b", NormalizeSeparators(L"C:\\a\\\\b\\", L'/'));
+}
+
+TEST(FileNameTest, NameAndStem) {
+  struct Case {
+    WString path, name, stem;
+  } cases[] = {
+      {L"C:\\dir\\", L"", L""},
+      {L"name", L"name", L"name"},
+      {L"C:/a\\b/c", L"b/c", L"b/c"},  // a backslash wins over a later slash
+      {L"C:/a/b.txt", L"b.txt", L"b"},
+      {L"C:\\x\\Tool.exe", L"Tool.exe", L"Tool"},
+      {L"a.b.c", L"a.b.c", L"a.b"},
+      {L".hidden", L".hidden", L""},
+      {L"what?.exe", L"what?.exe", L""},
+      {L"C:\\x\\ ", L" ", L""},
+      {L"dir.d\\file", L"file", L"file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(c.name, FileNamePart(c.path));
+    EXPECT_EQ(c.stem, FileStem(c.path));
+  }
+}
+
+TEST(LetterCaseTest, LowerAndCompare) {
+  EXPECT_EQ(L"tool.exe", ToLower(L"Tool.EXE"));
+  EXPECT_EQ(L"a", ToLower(WString(L"A\0B", 3)));
+  EXPECT_TRUE(EqualsIgnoreCase(L"Tool.EXE", L"tool.exe"));
+  EXPECT_TRUE(EqualsIgnoreCase(L"", L""));
+  EXPECT_FALSE(EqualsIgnoreCase(L"_Backup_", L"_Backup"));
+  EXPECT_FALSE(EqualsIgnoreCase(L"a", L"b"));
+}
+
+TEST(FileStatusTest, MissingPathAnswersZeroEverywhere) {
+  ScopedTempDir dir;
+  const WString missing = dir / L"missing.txt";
+  const FileStatus status(missing.c_str());
+  EXPECT_TRUE(status.Failed());
+  EXPECT_EQ(0, status.Size());
+  EXPECT_EQ(0, status.ModifyTime());
+  EXPECT_EQ(0, status.Mode());
+  EXPECT_FALSE(status.IsFile());
+  EXPECT_FALSE(status.IsDirectory());
+  EXPECT_TRUE(FileStatus((dir / L"*.txt").c_str()).Failed());
+}
+
+TEST(FileStatusTest, FileAndFolderWithSlashes) {
+  ScopedTempDir dir;
+  WriteFileBytes(dir / L"five.txt", "12345");
+  WString slashed = dir / L"five.txt";
+  for (wchar_t& c : slashed) c = c == L'\\' ? L'/' : c;
+  const FileStatus file(slashed.c_str());
+  EXPECT_FALSE(file.Failed());
+  EXPECT_TRUE(file.IsFile());
+  EXPECT_FALSE(file.IsDirectory());
+  EXPECT_EQ(5, file.Size());
+  EXPECT_GT(file.ModifyTime(), 1700000000);
+  const FileStatus folder(dir.path().c_str());
+  EXPECT_TRUE(folder.IsDirectory());
+  EXPECT_FALSE(folder.IsFile());
+}
+
+// File times after January 2038 do not fit 32 bits; the status keeps all 64.
+TEST(FileStatusTest, TimesAfter2038) {
+  ScopedTempDir dir;
+  const WString path = dir / L"future.txt";
+  WriteFileBytes(path, "x");
+  const int64_t year_2040 = 2208988800;  // 2040-01-01 00:00 UTC
+  const uint64_t ticks = (static_cast<uint64_t>(year_2040) + 11644473600ull) * 10000000ull;
+  FILETIME stamp{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &stamp));
+  CloseHandle(file);
+  EXPECT_EQ(year_2040, FileStatus(path.c_str()).ModifyTime());
+}
+
+TEST(ExistenceTest, FilesFoldersAndEmptyFiles) {
+  ScopedTempDir dir;
+  const WString empty = dir / L"empty.txt";
+  const WString full = dir / L"full.txt";
+  WriteFileBytes(empty, "");
+  WriteFileBytes(full, "data");
+  EXPECT_TRUE(PathExists(empty.c_str(), false));
+  EXPECT_FALSE(PathExists(empty.c_str(), true));
+  EXPECT_TRUE(PathExists(full.c_str(), true));
+  EXPECT_FALSE(DirectoryExists(full.c_str()));
+  EXPECT_TRUE(DirectoryExists(dir.path().c_str()));
+  EXPECT_TRUE(DirectoryExists((dir.path() + L"\\").c_str()));
+  EXPECT_TRUE(PathExists((dir.path() + L"/").c_str(), true));  // a folder is never "empty"
+  EXPECT_FALSE(PathExists((dir / L"missing").c_str(), false));
+  EXPECT_FALSE(PathExists(L"", false));
+  EXPECT_FALSE(DirectoryExists(L""));
+}
+
+// A path that begins with two backslashes is only asked whether anything exists there.
+TEST(ExistenceTest, UncPathsIgnoreKindAndSize) {
+  ScopedTempDir dir;
+  const WString empty = dir / L"empty.txt";
+  WriteFileBytes(empty, "");
+  const WString unc = L"\\\\?\\" + empty;
+  EXPECT_TRUE(PathExists(unc.c_str(), true));
+  EXPECT_TRUE(DirectoryExists(unc.c_str()));
+  EXPECT_FALSE(DirectoryExists((L"\\\\?\\" + dir / L"missing").c_str()));
+}
+
+}  // namespace
+}  // namespace sollux

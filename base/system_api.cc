@@ -1,0 +1,123 @@
+#include "base/system_api.h"
+
+#include <direct.h>
+#include <io.h>
+#include <process.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+
+namespace sollux {
+
+LSTATUS RealSystemApi::RegOpenKeyExW(HKEY root, const wchar_t* sub_key, DWORD options,
+                                     REGSAM access, HKEY* result) {
+  return ::RegOpenKeyExW(root, sub_key, options, access, result);
+}
+LSTATUS RealSystemApi::RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data,
+                                        DWORD* size) {
+  return ::RegQueryValueExW(key, name, nullptr, type, data, size);
+}
+LSTATUS RealSystemApi::RegCloseKey(HKEY key) { return ::RegCloseKey(key); }
+
+HMODULE RealSystemApi::LoadLibraryW(const wchar_t* name) { return ::LoadLibraryW(name); }
+FARPROC RealSystemApi::GetProcAddress(HMODULE module, const char* name) {
+  return ::GetProcAddress(module, name);
+}
+HRESULT RealSystemApi::SHGetMalloc(IMalloc** allocator) { return ::SHGetMalloc(allocator); }
+HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int csidl,
+                                                  PIDLIST_ABSOLUTE* items) {
+  return ::SHGetSpecialFolderLocation(owner, csidl, items);
+}
+BOOL RealSystemApi::SHGetPathFromIDListW(PCIDLIST_ABSOLUTE items, wchar_t* path) {
+  return ::SHGetPathFromIDListW(items, path);
+}
+DWORD RealSystemApi::GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) {
+  return ::GetModuleFileNameW(module, buffer, size);
+}
+
+HINSTANCE RealSystemApi::ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                                       const wchar_t* parameters, const wchar_t* directory,
+                                       int show) {
+  return ::ShellExecuteW(owner, verb, file, parameters, directory, show);
+}
+BOOL RealSystemApi::ShellExecuteExW(SHELLEXECUTEINFOW* info) { return ::ShellExecuteExW(info); }
+
+DWORD RealSystemApi::GetTempPathW(DWORD size, wchar_t* buffer) {
+  return ::GetTempPathW(size, buffer);
+}
+DWORD RealSystemApi::GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) {
+  return ::GetLongPathNameW(path, buffer, size);
+}
+DWORD RealSystemApi::GetCurrentDirectoryW(DWORD size, wchar_t* buffer) {
+  return ::GetCurrentDirectoryW(size, buffer);
+}
+UINT RealSystemApi::GetDriveTypeW(const wchar_t* root) { return ::GetDriveTypeW(root); }
+BOOL RealSystemApi::GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available,
+                                        ULARGE_INTEGER* total, ULARGE_INTEGER* free) {
+  return ::GetDiskFreeSpaceExW(root, available, total, free);
+}
+UINT RealSystemApi::SetErrorMode(UINT mode) { return ::SetErrorMode(mode); }
+DWORD RealSystemApi::WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) {
+  return ::WNetGetConnectionW(local, remote, length);
+}
+
+DWORD RealSystemApi::GetFileAttributesW(const wchar_t* path) {
+  return ::GetFileAttributesW(path);
+}
+BOOL RealSystemApi::SetFileAttributesW(const wchar_t* path, DWORD attributes) {
+  return ::SetFileAttributesW(path, attributes);
+}
+HANDLE RealSystemApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
+  return ::FindFirstFileW(pattern, data);
+}
+BOOL RealSystemApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
+  return ::FindNextFileW(find, data);
+}
+BOOL RealSystemApi::FindClose(HANDLE find) { return ::FindClose(find); }
+BOOL RealSystemApi::CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) {
+  return ::CopyFileW(from, to, fail_if_exists);
+}
+DWORD RealSystemApi::GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) {
+  return ::GetFileVersionInfoSizeW(path, handle);
+}
+BOOL RealSystemApi::GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size,
+                                        void* data) {
+  return ::GetFileVersionInfoW(path, handle, size, data);
+}
+
+int RealSystemApi::Stat64(const wchar_t* path, struct _stat64* record) {
+  return _wstat64(path, record) == 0 ? 0 : errno;
+}
+int RealSystemApi::Access(const wchar_t* path, int mode) { return _waccess(path, mode); }
+int RealSystemApi::MakeDirectory(const wchar_t* path) { return _wmkdir(path); }
+int RealSystemApi::DeleteDirectory(const wchar_t* path) { return _wrmdir(path); }
+int RealSystemApi::RemoveFile(const wchar_t* path) { return _wremove(path); }
+FILE* RealSystemApi::OpenFile(const wchar_t* path, const wchar_t* mode) {
+  return _wfopen(path, mode);
+}
+
+const wchar_t* RealSystemApi::GetEnv(const wchar_t* name) { return _wgetenv(name); }
+int RealSystemApi::RunCommand(const wchar_t* command) { return _wsystem(command); }
+BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
+  return ::GetComputerNameW(buffer, size);
+}
+BOOL RealSystemApi::GetUserNameW(wchar_t* buffer, DWORD* size) {
+  return ::GetUserNameW(buffer, size);
+}
+int64_t RealSystemApi::CurrentTime() { return _time64(nullptr); }
+void RealSystemApi::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+namespace {
+SystemApi* current_api = nullptr;
+}  // namespace
+
+SystemApi& Sys() {
+  static RealSystemApi real;
+  return current_api != nullptr ? *current_api : real;
+}
+
+ScopedSystemApi::ScopedSystemApi(SystemApi& api) : previous_(current_api) { current_api = &api; }
+ScopedSystemApi::~ScopedSystemApi() { current_api = previous_; }
+
+}  // namespace sollux

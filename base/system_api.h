@@ -1,0 +1,149 @@
+// The thin layer between Sollux and the machine it runs on.
+//
+// Every Windows call and every C runtime call that reads or changes the state of the machine
+// (registry, files, drives, shell, network, processes, environment, clock) goes through
+// Sys(). The real implementation forwards each call unchanged. A test replaces only the few
+// calls that Wine cannot stage (a mapped network drive, a failing GetComputerNameW, a shell
+// error code, ...) by deriving from RealSystemApi and installing its object with
+// ScopedSystemApi; everything else keeps running against the real calls.
+#ifndef SOLLUX_BASE_SYSTEM_API_H_
+#define SOLLUX_BASE_SYSTEM_API_H_
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstdio>
+
+#include "base/win.h"
+
+namespace sollux {
+
+class SystemApi {
+ public:
+  virtual ~SystemApi() = default;
+
+  // Registry.
+  virtual LSTATUS RegOpenKeyExW(HKEY root, const wchar_t* sub_key, DWORD options, REGSAM access,
+                                HKEY* result) = 0;
+  virtual LSTATUS RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data,
+                                   DWORD* size) = 0;
+  virtual LSTATUS RegCloseKey(HKEY key) = 0;
+
+  // Modules and shell folders.
+  virtual HMODULE LoadLibraryW(const wchar_t* name) = 0;
+  virtual FARPROC GetProcAddress(HMODULE module, const char* name) = 0;
+  virtual HRESULT SHGetMalloc(IMalloc** allocator) = 0;
+  virtual HRESULT SHGetSpecialFolderLocation(HWND owner, int csidl, PIDLIST_ABSOLUTE* items) = 0;
+  virtual BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE items, wchar_t* path) = 0;
+  virtual DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) = 0;
+
+  // Shell.
+  virtual HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                                  const wchar_t* parameters, const wchar_t* directory,
+                                  int show) = 0;
+  virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) = 0;
+
+  // Folders and drives.
+  virtual DWORD GetTempPathW(DWORD size, wchar_t* buffer) = 0;
+  virtual DWORD GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) = 0;
+  virtual DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer) = 0;
+  virtual UINT GetDriveTypeW(const wchar_t* root) = 0;
+  virtual BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available,
+                                   ULARGE_INTEGER* total, ULARGE_INTEGER* free) = 0;
+  virtual UINT SetErrorMode(UINT mode) = 0;
+  virtual DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) = 0;
+
+  // Files.
+  virtual DWORD GetFileAttributesW(const wchar_t* path) = 0;
+  virtual BOOL SetFileAttributesW(const wchar_t* path, DWORD attributes) = 0;
+  virtual HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) = 0;
+  virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
+  virtual BOOL FindClose(HANDLE find) = 0;
+  virtual BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) = 0;
+  virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
+  virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size,
+                                   void* data) = 0;
+
+  // C runtime: file status (0 or the errno value), existence test, folders, files.
+  virtual int Stat64(const wchar_t* path, struct _stat64* record) = 0;
+  virtual int Access(const wchar_t* path, int mode) = 0;
+  virtual int MakeDirectory(const wchar_t* path) = 0;
+  virtual int DeleteDirectory(const wchar_t* path) = 0;
+  virtual int RemoveFile(const wchar_t* path) = 0;
+  virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
+
+  // Process, environment, clock.
+  virtual const wchar_t* GetEnv(const wchar_t* name) = 0;
+  virtual int RunCommand(const wchar_t* command) = 0;
+  virtual BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) = 0;
+  virtual BOOL GetUserNameW(wchar_t* buffer, DWORD* size) = 0;
+  virtual int64_t CurrentTime() = 0;
+  virtual void Sleep(DWORD milliseconds) = 0;
+};
+
+// Forwards every call to Windows and the C runtime.
+class RealSystemApi : public SystemApi {
+ public:
+  LSTATUS RegOpenKeyExW(HKEY root, const wchar_t* sub_key, DWORD options, REGSAM access,
+                        HKEY* result) override;
+  LSTATUS RegQueryValueExW(HKEY key, const wchar_t* name, DWORD* type, BYTE* data,
+                           DWORD* size) override;
+  LSTATUS RegCloseKey(HKEY key) override;
+  HMODULE LoadLibraryW(const wchar_t* name) override;
+  FARPROC GetProcAddress(HMODULE module, const char* name) override;
+  HRESULT SHGetMalloc(IMalloc** allocator) override;
+  HRESULT SHGetSpecialFolderLocation(HWND owner, int csidl, PIDLIST_ABSOLUTE* items) override;
+  BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE items, wchar_t* path) override;
+  DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) override;
+  HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
+                          const wchar_t* parameters, const wchar_t* directory,
+                          int show) override;
+  BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override;
+  DWORD GetTempPathW(DWORD size, wchar_t* buffer) override;
+  DWORD GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) override;
+  DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer) override;
+  UINT GetDriveTypeW(const wchar_t* root) override;
+  BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available, ULARGE_INTEGER* total,
+                           ULARGE_INTEGER* free) override;
+  UINT SetErrorMode(UINT mode) override;
+  DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override;
+  DWORD GetFileAttributesW(const wchar_t* path) override;
+  BOOL SetFileAttributesW(const wchar_t* path, DWORD attributes) override;
+  HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+  BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
+  BOOL FindClose(HANDLE find) override;
+  BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) override;
+  DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
+  BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;
+  int Stat64(const wchar_t* path, struct _stat64* record) override;
+  int Access(const wchar_t* path, int mode) override;
+  int MakeDirectory(const wchar_t* path) override;
+  int DeleteDirectory(const wchar_t* path) override;
+  int RemoveFile(const wchar_t* path) override;
+  FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
+  const wchar_t* GetEnv(const wchar_t* name) override;
+  int RunCommand(const wchar_t* command) override;
+  BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
+  BOOL GetUserNameW(wchar_t* buffer, DWORD* size) override;
+  int64_t CurrentTime() override;
+  void Sleep(DWORD milliseconds) override;
+};
+
+// The layer in use: a RealSystemApi unless a ScopedSystemApi has replaced it.
+SystemApi& Sys();
+
+// Installs another layer for the lifetime of this object (tests only).
+class ScopedSystemApi {
+ public:
+  explicit ScopedSystemApi(SystemApi& api);
+  ~ScopedSystemApi();
+  ScopedSystemApi(const ScopedSystemApi&) = delete;
+  ScopedSystemApi& operator=(const ScopedSystemApi&) = delete;
+
+ private:
+  SystemApi* previous_;
+};
+
+}  // namespace sollux
+
+#endif  // SOLLUX_BASE_SYSTEM_API_H_

@@ -1,0 +1,38 @@
+// Text helpers shared by the subsystems: folder part, de-duplication, quoting, case-tolerant
+// search and number texts.
+#ifndef SOLLUX_BASE_TEXT_H_
+#define SOLLUX_BASE_TEXT_H_
+
+#include <cstdint>
+
+#include "base/wstring.h"
+
+namespace sollux {
+
+// The text before the last backslash, else before the last slash, else a single backslash.
+WString DirectoryPart(const WString& path);
+WString DirectoryPart(const wchar_t* path);
+
+// Drops repeated texts (exact, case-sensitive comparison); first occurrences keep their place.
+WStringList UniqueInOrder(const WStringList& list);
+
+// `quote`, the text and `quote` again; nothing inside is escaped.
+WString EnclosedIn(const WString& text, wchar_t quote);
+// Removes one pair of equal enclosing quote characters (double quote or apostrophe).
+WString UnquoteOnce(const WString& text);
+// Removes enclosing quote pairs as long as there are any.
+WString Unquote(const WString& text);
+WString Unquote(const wchar_t* text);
+
+// Position of `pattern` in `text` from `start`, exactly or else in lower case; npos if none.
+size_t FindIgnoreCase(const WString& text, const WString& pattern, size_t start);
+
+// Digits of `value` in `radix` (clamped to 2..36), lower-case letters above 9.
+WString NumberText(uint32_t value, unsigned radix = 10);
+WString NumberText64(uint64_t value, unsigned radix = 10);
+// NumberText left-padded with "0" to at least `width` characters.
+WString PaddedNumberText(uint32_t value, unsigned radix, size_t width);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_BASE_TEXT_H_

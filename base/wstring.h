@@ -1,0 +1,15 @@
+// Texts are UTF-16 throughout (wchar_t is 16 bits on Windows).
+#ifndef SOLLUX_BASE_WSTRING_H_
+#define SOLLUX_BASE_WSTRING_H_
+
+#include <string>
+#include <vector>
+
+namespace sollux {
+
+using WString = std::wstring;
+using WStringList = std::vector<WString>;
+
+}  // namespace sollux
+
+#endif  // SOLLUX_BASE_WSTRING_H_

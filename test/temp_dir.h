@@ -1,0 +1,34 @@
+// A private folder for one test, below the temporary folder, removed with everything in it.
+#ifndef SOLLUX_TEST_TEMP_DIR_H_
+#define SOLLUX_TEST_TEMP_DIR_H_
+
+#include <string>
+
+namespace sollux::test {
+
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  ScopedTempDir(const ScopedTempDir&) = delete;
+  ScopedTempDir& operator=(const ScopedTempDir&) = delete;
+
+  // The folder, without a trailing backslash.
+  const std::wstring& path() const { return path_; }
+  // The folder, a backslash and `relative`.
+  std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+ private:
+  std::wstring path_;
+};
+
+// Creates (or replaces) a file holding exactly `bytes`, creating its folders.
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The whole content of a file; "" when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+// Creates a folder and its parents.
+void MakeFolders(const std::wstring& path);
+
+}  // namespace sollux::test
+
+#endif  // SOLLUX_TEST_TEMP_DIR_H_

@@ -1,0 +1,54 @@
+#!/bin/sh
+# Runs a Windows program under Wine in a private prefix; CTest's cross-compiling emulator.
+#
+#   wine-run.sh PREFIX program.exe [args...]   run the program (prefix created on first use)
+#   wine-run.sh --start PREFIX                 create the prefix, keep one wineserver alive
+#   wine-run.sh --stop PREFIX                  stop that wineserver
+#
+# A wine start costs seconds unless a wineserver is already up, so the test run starts one
+# persistent server first and stops it at the end. Parallel callers serialise on a lock file
+# while the prefix is created.
+set -eu
+WINEBIN=${WINEBIN:-/usr/lib/wine}
+export WINEDEBUG=-all
+# No Mono or Gecko installers: the prefix is created offline and never needs them.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+# Wine takes its ANSI code page from the Unix locale; cmd.exe reads the code page 932 batch
+# files correctly only under a Japanese locale.
+if locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+fi
+
+mode=run
+case "${1:-}" in
+  --start) mode=start; shift ;;
+  --stop) mode=stop; shift ;;
+esac
+[ $# -ge 1 ] || { echo "usage: $0 [--start|--stop] PREFIX [program args...]" >&2; exit 2; }
+WINEPREFIX=$(realpath -m "$1"); shift
+export WINEPREFIX
+
+if [ "$mode" = stop ]; then
+  "$WINEBIN/wineserver" -k 2>/dev/null || true
+  "$WINEBIN/wineserver" -w 2>/dev/null || true
+  exit 0
+fi
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINEBIN/wine64" wineboot -i >/dev/null 2>&1
+    "$WINEBIN/wineserver" -w
+  fi
+) 9>"$WINEPREFIX.lock"
+
+if [ "$mode" = start ]; then
+  # Exits with 2 when a server already runs for this prefix: that one serves as well. The
+  # server, and Wine's own helper processes that the first program starts and that live as
+  # long as the server, must not hold the caller's output open (CTest would wait for them).
+  "$WINEBIN/wineserver" -p30 </dev/null >/dev/null 2>&1 || true
+  "$WINEBIN/wine64" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  exit 0
+fi
+exec "$WINEBIN/wine64" "$@"
