@@ -1,5 +1,6 @@
 #include "base/folders.h"
 
+#include "base/environment.h"
 #include "base/path.h"
 #include "base/system_api.h"
 
@@ -43,6 +44,13 @@ bool CreateDirectoryChain(const WString& path) {
     }
   }
   return true;
+}
+
+WString ScratchSubfolder(const wchar_t* name) {
+  const WString scratch = WithTrailingSeparator(TemporaryFolder()) + kScratchFolderName;
+  const WString folder = WithTrailingSeparator(scratch) + (name != nullptr ? name : L"");
+  CreateDirectoryChain(folder);
+  return folder;
 }
 
 }  // namespace sollux

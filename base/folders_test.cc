@@ -11,6 +11,7 @@ namespace sollux {
 namespace {
 
 using test::ScopedCurrentDirectory;
+using test::ScopedEnvironmentVariable;
 using test::ScopedTempDir;
 using test::WriteFileBytes;
 
@@ -122,6 +123,26 @@ TEST(CreateDirectoryChainTest, ExistingUncLevelIsNotCreatedAgain) {
   EXPECT_TRUE(CreateDirectoryChain(L"\\\\server\\share\\x\\"));
   EXPECT_TRUE(CreateDirectoryChain(L"\\\\server\\share\\x\\y"));
   EXPECT_EQ((WStringList{L"\\\\server\\share\\x\\y"}), share.created);
+}
+
+TEST(ScratchSubfolderTest, LivesInTheTemporaryFolderAndIsCreated) {
+  ScopedTempDir dir;
+  ScopedEnvironmentVariable tmp(L"TMP", dir.path());
+  const WString scratch = ScratchSubfolder(L"");
+  EXPECT_EQ(dir / L"Brevant.tmp\\", scratch);
+  EXPECT_TRUE(DirectoryExists(scratch.c_str()));
+  const WString trace = ScratchSubfolder(L"_trace_");
+  EXPECT_EQ(dir / L"Brevant.tmp\\_trace_", trace);
+  EXPECT_TRUE(DirectoryExists(trace.c_str()));
+  EXPECT_EQ(dir / L"Brevant.tmp\\a\\b", ScratchSubfolder(L"a\\b"));
+  EXPECT_TRUE(DirectoryExists((dir / L"Brevant.tmp\\a\\b").c_str()));
+}
+
+TEST(ScratchSubfolderTest, ReturnsThePathEvenWhenItCannotBeCreated) {
+  ScopedTempDir dir;
+  WriteFileBytes(dir / L"Brevant.tmp", "a file where the folder belongs");
+  ScopedEnvironmentVariable tmp(L"TMP", dir.path());
+  EXPECT_EQ(dir / L"Brevant.tmp\\_trace_", ScratchSubfolder(L"_trace_"));
 }
 
 }  // namespace
