@@ -1,0 +1,29 @@
+// Rewriting of the folders that go into a robocopy command line: mapped network drives become
+// UNC paths, and a destination that is the backup folder itself gets one subfolder per computer
+// and source.
+#ifndef SOLLUX_SCRIPT_PATH_REWRITE_H_
+#define SOLLUX_SCRIPT_PATH_REWRITE_H_
+
+#include "base/wstring.h"
+
+namespace sollux {
+
+// The last component that marks a destination as the backup folder (in any letter case).
+inline constexpr wchar_t kBackupFolderName[] = L"_Backup_";
+
+// `path` with a drive letter that is mapped to a network share replaced by the share's UNC
+// name, as in Z:\Projects becoming \\fileserver\share\Projects; any other path unchanged.
+WString MappedDriveToUnc(const wchar_t* path);
+
+// The destination without enclosing quotes. When its last component is the backup folder, the
+// source's own subfolder below it: B\<machine>\X\a\b for a source X:\a\b, B\server\share\a for
+// \\server\share\a. Slashes, colons and percent signs in the source become separators.
+WString BackupDestinationFor(const wchar_t* source, const wchar_t* destination);
+
+// The computer's name, else the first non-empty of COMPUTERNAME, USERDOMAIN, HOSTNAME and
+// NAME; possibly "".
+WString MachineName();
+
+}  // namespace sollux
+
+#endif  // SOLLUX_SCRIPT_PATH_REWRITE_H_
