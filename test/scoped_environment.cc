@@ -18,7 +18,6 @@ std::optional<std::wstring> Variable(const std::wstring& name) {
 // Windows block. "NAME=" removes the variable.
 void SetVariable(const std::wstring& name, const std::optional<std::wstring>& value) {
   _wputenv((name + L"=" + value.value_or(L"")).c_str());
-  ::SetEnvironmentVariableW(name.c_str(), value ? value->c_str() : nullptr);
 }
 
 }  // namespace
