@@ -112,17 +112,5 @@ TEST(FileAttributesTest, ClearIfSetGoesThroughHas) {
   EXPECT_EQ((std::vector<uint32_t>{7u}), attributes.cleared);
 }
 
-// The real protection bits come off in one write, the others stay.
-TEST(FileAttributesTest, ClearProtectionOnDisk) {
-  ScopedTempDir dir;
-  const WString file = dir / L"hidden.txt";
-  WriteFileBytes(file, "x");
-  ASSERT_TRUE(::SetFileAttributesW(
-      file.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-  FileAttributes attributes(file);
-  EXPECT_TRUE(attributes.ClearProtection());
-  EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), ::GetFileAttributesW(file.c_str()));
-}
-
 }  // namespace
 }  // namespace sollux
