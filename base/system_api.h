@@ -71,6 +71,7 @@ class SystemApi {
   virtual int DeleteDirectory(const wchar_t* path) = 0;
   virtual int RemoveFile(const wchar_t* path) = 0;
   virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
+  virtual int CloseFile(FILE* file) = 0;
 
   // Process, environment, clock.
   virtual const wchar_t* GetEnv(const wchar_t* name) = 0;
@@ -121,6 +122,7 @@ class RealSystemApi : public SystemApi {
   int DeleteDirectory(const wchar_t* path) override;
   int RemoveFile(const wchar_t* path) override;
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
+  int CloseFile(FILE* file) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
   int RunCommand(const wchar_t* command) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
