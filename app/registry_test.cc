@@ -139,9 +139,8 @@ TEST(PlumaSettingsTest, JapaneseValueNameIsReadBack) {
   ScopedRegistryKey key;
   key.SetText(name, L"D:\\PLUMA\\\x57FA\x672C");
   CaptureStderr();
-  EXPECT_EQ(L"D:\\PLUMA\\\x57FA\x672C",
-            ReadRegistryString(HKEY_CURRENT_USER, key.path().c_str(),
-                               kPlumaSettings[4].value_name, L""));
+  EXPECT_EQ(L"D:\\PLUMA\\\x57FA\x672C", ReadRegistryString(HKEY_CURRENT_USER, key.path().c_str(),
+                                                           kPlumaSettings[4].value_name, L""));
   EXPECT_EQ("", GetCapturedStderr());
 }
 
