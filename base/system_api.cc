@@ -85,6 +85,10 @@ BOOL RealSystemApi::GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD
                                         void* data) {
   return ::GetFileVersionInfoW(path, handle, size, data);
 }
+BOOL RealSystemApi::VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
+                                   UINT* length) {
+  return ::VerQueryValueW(block, sub_block, value, length);
+}
 
 int RealSystemApi::Stat64(const wchar_t* path, struct _stat64* record) {
   return _wstat64(path, record) == 0 ? 0 : errno;
@@ -98,6 +102,10 @@ FILE* RealSystemApi::OpenFile(const wchar_t* path, const wchar_t* mode) {
 }
 int RealSystemApi::CloseFile(FILE* file) { return std::fclose(file); }
 
+wchar_t** RealSystemApi::RuntimeArguments(int* count) {
+  *count = __argc;
+  return __wargv;
+}
 const wchar_t* RealSystemApi::GetEnv(const wchar_t* name) { return _wgetenv(name); }
 int RealSystemApi::RunCommand(const wchar_t* command) { return _wsystem(command); }
 BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
@@ -107,6 +115,10 @@ BOOL RealSystemApi::GetUserNameW(wchar_t* buffer, DWORD* size) {
   return ::GetUserNameW(buffer, size);
 }
 int64_t RealSystemApi::CurrentTime() { return _time64(nullptr); }
+bool RealSystemApi::LocalTime(int64_t time, struct tm* fields) {
+  const __time64_t t = time;
+  return _localtime64_s(fields, &t) == 0;
+}
 void RealSystemApi::Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 
 namespace {

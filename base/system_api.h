@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 
 #include "base/win.h"
 
@@ -63,6 +64,8 @@ class SystemApi {
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
   virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size,
                                    void* data) = 0;
+  virtual BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
+                              UINT* length) = 0;
 
   // C runtime: file status (0 or the errno value), existence test, folders, files.
   virtual int Stat64(const wchar_t* path, struct _stat64* record) = 0;
@@ -73,12 +76,16 @@ class SystemApi {
   virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
   virtual int CloseFile(FILE* file) = 0;
 
-  // Process, environment, clock.
+  // Process, environment, clock. RuntimeArguments is the C runtime's parsed wide argument
+  // vector, null when the runtime has not parsed one (a program with a narrow main).
+  virtual wchar_t** RuntimeArguments(int* count) = 0;
   virtual const wchar_t* GetEnv(const wchar_t* name) = 0;
   virtual int RunCommand(const wchar_t* command) = 0;
   virtual BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual BOOL GetUserNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual int64_t CurrentTime() = 0;
+  // Local calendar fields of `time`; false when the runtime cannot convert it.
+  virtual bool LocalTime(int64_t time, struct tm* fields) = 0;
   virtual void Sleep(DWORD milliseconds) = 0;
 };
 
@@ -116,6 +123,8 @@ class RealSystemApi : public SystemApi {
   BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) override;
   DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
   BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;
+  BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
+                      UINT* length) override;
   int Stat64(const wchar_t* path, struct _stat64* record) override;
   int Access(const wchar_t* path, int mode) override;
   int MakeDirectory(const wchar_t* path) override;
@@ -123,11 +132,13 @@ class RealSystemApi : public SystemApi {
   int RemoveFile(const wchar_t* path) override;
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
   int CloseFile(FILE* file) override;
+  wchar_t** RuntimeArguments(int* count) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
   int RunCommand(const wchar_t* command) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
   BOOL GetUserNameW(wchar_t* buffer, DWORD* size) override;
   int64_t CurrentTime() override;
+  bool LocalTime(int64_t time, struct tm* fields) override;
   void Sleep(DWORD milliseconds) override;
 };
 

@@ -4,7 +4,7 @@
 
 #include "base/path.h"
 #include "base/system_api.h"
-#include "test/run_child.h"
+#include "test/child_process.h"
 #include "test/temp_dir.h"
 
 namespace sollux {
@@ -325,8 +325,10 @@ class PurgeAtExitTest : public testing::Test {
     SetModifyTime(dir_ / name, time);
   }
   int RunPurge(const WString& extra) {
-    return test::RunChild(test::FixtureProgram(L"purge_old_files.exe"),
-                          L"\"" + dir_.path() + L"\"" + extra);
+    std::vector<WString> arguments{dir_.path()};
+    if (!extra.empty()) arguments.push_back(extra);
+    return static_cast<int>(
+        test::RunChild(test::FixtureProgram(L"purge_old_files.exe"), arguments).exit_code);
   }
   void ExpectStaying() {
     for (const wchar_t* name :
@@ -345,7 +347,7 @@ TEST_F(PurgeAtExitTest, NormalExitDeletesTheQueuedFiles) {
 }
 
 TEST_F(PurgeAtExitTest, KilledProcessDeletesNothing) {
-  EXPECT_EQ(0, RunPurge(L" --killed"));
+  EXPECT_EQ(0, RunPurge(L"--killed"));
   EXPECT_TRUE(Exists(dir_ / L"old.txt"));
   EXPECT_TRUE(Exists(dir_ / L"OLD2.TXT"));
   ExpectStaying();

@@ -1,0 +1,39 @@
+// Runs a Windows program as a child process and captures what it writes, for the cases that
+// need a fresh process (process-wide caches, once-per-process notices, the entry point).
+#ifndef SOLLUX_TEST_CHILD_PROCESS_H_
+#define SOLLUX_TEST_CHILD_PROCESS_H_
+
+#include <string>
+#include <vector>
+
+namespace sollux::test {
+
+struct ChildOutput {
+  bool started = false;
+  // The exit code; ~0 when the child did not start or did not end within a minute.
+  unsigned long exit_code = ~0ul;
+  // Standard output and standard error as bytes, with each "\r\n" turned into "\n".
+  std::string out;
+  std::string err;
+};
+
+// Runs `program` with `command_line` exactly as given (its first element is what the child
+// sees as its argument 0) and waits for it. Standard input is empty.
+ChildOutput RunChildCommandLine(const std::wstring& program, const std::wstring& command_line);
+// Runs `program` with argument 0 the quoted program path, followed by `arguments`.
+ChildOutput RunChild(const std::wstring& program, const std::vector<std::wstring>& arguments);
+
+// `argument` as the C runtime's command-line parser reads it back.
+std::wstring QuoteArgument(const std::wstring& argument);
+
+// The Windows path of a file of the build machine, given by its UTF-8 path: a Unix path
+// becomes the Z: path under which Wine shows it; anything else is taken as it is.
+std::wstring HostPath(const std::string& path);
+// The fixture program `file_name` (e.g. L"Tool.exe") of test/fixtures.
+std::wstring FixtureProgram(const std::wstring& file_name);
+// Sollux.exe of this build.
+std::wstring SolluxProgram();
+
+}  // namespace sollux::test
+
+#endif  // SOLLUX_TEST_CHILD_PROCESS_H_
