@@ -96,6 +96,10 @@ int RealSystemApi::RemoveFile(const wchar_t* path) { return _wremove(path); }
 FILE* RealSystemApi::OpenFile(const wchar_t* path, const wchar_t* mode) {
   return _wfopen(path, mode);
 }
+size_t RealSystemApi::WriteToFile(const void* data, size_t size, size_t count, FILE* file) {
+  return std::fwrite(data, size, count, file);
+}
+int RealSystemApi::CloseFile(FILE* file) { return std::fclose(file); }
 
 const wchar_t* RealSystemApi::GetEnv(const wchar_t* name) { return _wgetenv(name); }
 int RealSystemApi::RunCommand(const wchar_t* command) { return _wsystem(command); }

@@ -71,6 +71,8 @@ class SystemApi {
   virtual int DeleteDirectory(const wchar_t* path) = 0;
   virtual int RemoveFile(const wchar_t* path) = 0;
   virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
+  virtual size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) = 0;
+  virtual int CloseFile(FILE* file) = 0;
 
   // Process, environment, clock.
   virtual const wchar_t* GetEnv(const wchar_t* name) = 0;
@@ -121,6 +123,8 @@ class RealSystemApi : public SystemApi {
   int DeleteDirectory(const wchar_t* path) override;
   int RemoveFile(const wchar_t* path) override;
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
+  size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) override;
+  int CloseFile(FILE* file) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
   int RunCommand(const wchar_t* command) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
