@@ -169,9 +169,15 @@ BatchRun BatchRunner::Run(const std::wstring& text, const std::wstring& file_nam
   return RunFile(path);
 }
 
+void BatchRunner::ClearCalls() const { ::DeleteFileW(log_.c_str()); }
+
+std::vector<StandInCall> BatchRunner::RecordedCalls() const {
+  return ParseCalls(ReadFileBytes(log_));
+}
+
 BatchRun BatchRunner::RunFile(const std::wstring& path) {
   BatchRun run;
-  ::DeleteFileW(log_.c_str());
+  ClearCalls();
   const std::wstring console = dir_ / L"console.out";
   {
     Handle output(InheritableFile(console, GENERIC_WRITE, CREATE_ALWAYS));
@@ -210,7 +216,7 @@ BatchRun BatchRunner::RunFile(const std::wstring& path) {
   }
   run.output_bytes = ReadFileBytes(console);
   run.output = FromShiftJis(run.output_bytes);
-  run.calls = ParseCalls(ReadFileBytes(log_));
+  run.calls = RecordedCalls();
   return run;
 }
 

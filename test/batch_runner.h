@@ -58,6 +58,14 @@ class BatchRunner {
   // Runs an existing batch file the same way.
   BatchRun RunFile(const std::wstring& path);
 
+  // For a batch file that the program under test runs itself: put bin_folder() first on PATH
+  // and set SOLLUX_STANDIN_LOG to log_path() in the test's own environment, ClearCalls(), run,
+  // then read RecordedCalls().
+  const std::wstring& bin_folder() const { return bin_; }
+  const std::wstring& log_path() const { return log_; }
+  void ClearCalls() const;
+  std::vector<StandInCall> RecordedCalls() const;
+
  private:
   std::wstring EnvironmentBlock() const;
 
