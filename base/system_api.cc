@@ -100,6 +100,9 @@ int RealSystemApi::RemoveFile(const wchar_t* path) { return _wremove(path); }
 FILE* RealSystemApi::OpenFile(const wchar_t* path, const wchar_t* mode) {
   return _wfopen(path, mode);
 }
+size_t RealSystemApi::WriteToFile(const void* data, size_t size, size_t count, FILE* file) {
+  return std::fwrite(data, size, count, file);
+}
 int RealSystemApi::CloseFile(FILE* file) { return std::fclose(file); }
 
 wchar_t** RealSystemApi::RuntimeArguments(int* count) {

@@ -74,6 +74,7 @@ class SystemApi {
   virtual int DeleteDirectory(const wchar_t* path) = 0;
   virtual int RemoveFile(const wchar_t* path) = 0;
   virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
+  virtual size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) = 0;
   virtual int CloseFile(FILE* file) = 0;
 
   // Process, environment, clock. RuntimeArguments is the C runtime's parsed wide argument
@@ -131,6 +132,7 @@ class RealSystemApi : public SystemApi {
   int DeleteDirectory(const wchar_t* path) override;
   int RemoveFile(const wchar_t* path) override;
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
+  size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) override;
   int CloseFile(FILE* file) override;
   wchar_t** RuntimeArguments(int* count) override;
   const wchar_t* GetEnv(const wchar_t* name) override;

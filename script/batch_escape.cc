@@ -1,0 +1,56 @@
+#include "script/batch_escape.h"
+
+#include "base/text_file.h"
+
+namespace sollux {
+namespace {
+
+// The character that cmd.exe reads where the batch file holds `c`: the file goes through code
+// page 932, which writes some characters outside ASCII as ASCII bytes.
+wchar_t ReadAs(wchar_t c) {
+  if (c < 0x80) return c;
+  const std::string bytes = ToShiftJis(WString(1, c));
+  if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) return bytes[0];
+  return c;
+}
+
+bool IsControl(wchar_t c) { return c < 0x20; }
+
+bool IsUnquotedSpecial(wchar_t c) {
+  return c == L'&' || c == L'|' || c == L'<' || c == L'>' || c == L'^' || c == L'"';
+}
+
+}  // namespace
+
+WString EscapeForEcho(const WString& text) {
+  WString escaped;
+  escaped.reserve(text.size());
+  for (const wchar_t c : text) {
+    const wchar_t read = ReadAs(c);
+    if (IsControl(read)) {
+      escaped += L'_';
+      continue;
+    }
+    if (read == L'%') escaped += c;
+    if (IsUnquotedSpecial(read)) escaped += L'^';
+    escaped += c;
+  }
+  return escaped;
+}
+
+WString EscapeForCommandLine(const WString& text) {
+  WString escaped;
+  escaped.reserve(text.size());
+  for (const wchar_t c : text) {
+    const wchar_t read = ReadAs(c);
+    if (IsControl(read) || read == L'"') {
+      escaped += L'_';
+      continue;
+    }
+    if (read == L'%') escaped += c;
+    escaped += c;
+  }
+  return escaped;
+}
+
+}  // namespace sollux

@@ -1,0 +1,213 @@
+#include "test/batch_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+
+#include "base/text_file.h"
+#include "base/win.h"
+#include "test/child_process.h"
+
+namespace sollux::test {
+namespace {
+
+constexpr DWORD kTimeLimitMilliseconds = 120000;
+constexpr wchar_t kLogVariable[] = L"SOLLUX_STANDIN_LOG";
+const wchar_t* const kStandIns[] = {L"robocopy.exe", L"timeout.exe"};
+
+std::wstring VariableName(const std::wstring& entry) {
+  return entry.substr(0, entry.find(L'=', 1));
+}
+
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+std::wstring LowerStem(std::wstring name) {
+  name.erase(std::min(name.rfind(L'.'), name.size()));
+  for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
+  return name;
+}
+
+// Splits the stand-ins' log into calls; see test/fixtures/record_call.cc for its layout.
+std::vector<StandInCall> ParseCalls(const std::string& bytes) {
+  std::wstring text(bytes.size() / 2, L'\0');
+  std::memcpy(text.data(), bytes.data(), text.size() * 2);
+  std::vector<std::wstring> fields;
+  for (size_t start = 0, end; (end = text.find(L'\0', start)) != std::wstring::npos;
+       start = end + 1) {
+    fields.push_back(text.substr(start, end - start));
+  }
+  std::vector<StandInCall> calls;
+  for (size_t i = 0; i < fields.size();) {
+    const size_t count = std::wcstoul(fields[i].c_str(), nullptr, 10);
+    if (count < 3 || i + 1 + count > fields.size()) {
+      ADD_FAILURE() << "stand-in log is damaged";
+      break;
+    }
+    StandInCall call{LowerStem(fields[i + 1]), fields[i + 2], fields[i + 3], {}};
+    call.args.assign(fields.begin() + i + 4, fields.begin() + i + 1 + count);
+    calls.push_back(std::move(call));
+    i += 1 + count;
+  }
+  return calls;
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) ::CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+
+ private:
+  HANDLE handle_;
+};
+
+HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::wstring CommandInterpreter() {
+  const wchar_t* comspec = _wgetenv(L"COMSPEC");
+  if (comspec != nullptr && *comspec != L'\0') return comspec;
+  wchar_t system[MAX_PATH + 1] = {};
+  ::GetSystemDirectoryW(system, MAX_PATH);
+  return std::wstring(system) + L"\\cmd.exe";
+}
+
+}  // namespace
+
+std::vector<std::wstring> BatchRun::OutputLines() const {
+  std::vector<std::wstring> lines;
+  for (size_t start = 0; start < output.size();) {
+    size_t end = output.find(L'\n', start);
+    if (end == std::wstring::npos) end = output.size();
+    std::wstring line = output.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::vector<StandInCall> BatchRun::CallsOf(const std::wstring& program) const {
+  std::vector<StandInCall> selected;
+  for (const StandInCall& call : calls) {
+    if (call.program == program) selected.push_back(call);
+  }
+  return selected;
+}
+
+BatchRunner::BatchRunner() : bin_(dir_ / L"bin"), log_(dir_ / L"calls.log") {
+  MakeFolders(bin_);
+  for (const wchar_t* program : kStandIns) {
+    const std::wstring from = FixtureProgram(program);
+    if (!::CopyFileW(from.c_str(), (bin_ + L"\\" + program).c_str(), FALSE)) {
+      ADD_FAILURE() << "stand-in missing: " << testing::PrintToString(from);
+    }
+  }
+}
+
+void BatchRunner::SetEnvironment(const std::wstring& name, const std::wstring& value) {
+  for (auto& [known, known_value] : environment_) {
+    if (SameName(known, name)) {
+      known_value = value;
+      return;
+    }
+  }
+  environment_.emplace_back(name, value);
+}
+
+std::wstring BatchRunner::EnvironmentBlock() const {
+  const wchar_t* path = _wgetenv(L"PATH");
+  std::vector<std::pair<std::wstring, std::wstring>> settings = environment_;
+  settings.emplace_back(kLogVariable, log_);
+  std::wstring search = bin_ + L";" + (path != nullptr ? path : L"");
+  for (const auto& [name, value] : environment_) {
+    if (SameName(name, L"PATH")) search = bin_ + L";" + value;
+  }
+  settings.emplace_back(L"PATH", search);
+
+  std::wstring block;
+  wchar_t* inherited = ::GetEnvironmentStringsW();
+  for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+    const std::wstring name = VariableName(entry);
+    bool replaced = false;
+    for (const auto& setting : settings) replaced = replaced || SameName(setting.first, name);
+    if (!replaced) block += std::wstring(entry) + L'\0';
+  }
+  ::FreeEnvironmentStringsW(inherited);
+  for (const auto& [name, value] : settings) {
+    if (!value.empty()) block += name + L"=" + value + L'\0';
+  }
+  return block + L'\0';
+}
+
+BatchRun BatchRunner::Run(const std::wstring& text, const std::wstring& file_name) {
+  const std::wstring path = dir_ / file_name;
+  EXPECT_TRUE(WriteTextFile(path.c_str(), text)) << "cannot write the batch file";
+  return RunFile(path);
+}
+
+void BatchRunner::ClearCalls() const { ::DeleteFileW(log_.c_str()); }
+
+std::vector<StandInCall> BatchRunner::RecordedCalls() const {
+  return ParseCalls(ReadFileBytes(log_));
+}
+
+BatchRun BatchRunner::RunFile(const std::wstring& path) {
+  BatchRun run;
+  ClearCalls();
+  const std::wstring console = dir_ / L"console.out";
+  {
+    Handle output(InheritableFile(console, GENERIC_WRITE, CREATE_ALWAYS));
+    Handle input(InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING));
+    if (!output.valid() || !input.valid()) {
+      ADD_FAILURE() << "cannot open the console files";
+      return run;
+    }
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.get();
+    startup.hStdOutput = output.get();
+    startup.hStdError = output.get();
+    const std::wstring interpreter = CommandInterpreter();
+    std::wstring command = L"\"" + interpreter + L"\" /c \"" + path + L"\"";
+    std::wstring environment = EnvironmentBlock();
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(interpreter.c_str(), command.data(), nullptr, nullptr, TRUE,
+                          CREATE_UNICODE_ENVIRONMENT, environment.data(), dir_.path().c_str(),
+                          &startup, &process)) {
+      ADD_FAILURE() << "cannot start " << testing::PrintToString(interpreter);
+      return run;
+    }
+    Handle thread(process.hThread);
+    Handle child(process.hProcess);
+    if (::WaitForSingleObject(child.get(), kTimeLimitMilliseconds) == WAIT_OBJECT_0) {
+      run.finished = true;
+      DWORD code = 0;
+      ::GetExitCodeProcess(child.get(), &code);
+      run.exit_code = code;
+    } else {
+      ::TerminateProcess(child.get(), 1);
+      ADD_FAILURE() << "cmd.exe did not finish in time";
+    }
+  }
+  run.output_bytes = ReadFileBytes(console);
+  run.output = FromShiftJis(run.output_bytes);
+  run.calls = RecordedCalls();
+  return run;
+}
+
+}  // namespace sollux::test
