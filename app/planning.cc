@@ -1,0 +1,86 @@
+#include "app/planning.h"
+
+#include "app/registry.h"
+#include "base/environment.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "base/win.h"
+#include "job/backup_job.h"
+#include "script/path_rewrite.h"
+
+namespace sollux {
+namespace {
+
+// The developers' own source tree, backed up wherever it exists: the folder two levels above
+// the path this driver was built from.
+constexpr wchar_t kBuildSourcePath[] = L"T:\\Develop\\_.SRC\\__Win\\Back_rmf.cc";
+
+constexpr int kUserFolders[] = {
+    CSIDL_COMMON_DOCUMENTS,
+    CSIDL_COMMON_PICTURES,
+    CSIDL_COMMON_MUSIC,
+    CSIDL_COMMON_VIDEO,
+    CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_PERSONAL,
+    CSIDL_MYPICTURES,
+    CSIDL_MYMUSIC,
+    CSIDL_MYVIDEO,
+    CSIDL_DESKTOPDIRECTORY,
+    CSIDL_DESKTOP,
+};
+
+constexpr uint64_t kMaxFileSize = uint64_t{1} << 32;
+
+}  // namespace
+
+bool PlanBackup() {
+  WStringList folders;
+  for (const RegistrySetting& setting : kPlumaSettings) {
+    folders.push_back(
+        ReadRegistryString(HKEY_CURRENT_USER, setting.key_path, setting.value_name, L""));
+  }
+  folders.push_back(DirectoryPart(DirectoryPart(kBuildSourcePath)));
+  for (const WString& folder : UserFolderList()) folders.push_back(folder);
+  RunBackup(UniqueInOrder(folders));
+  return true;
+}
+
+WStringList UserFolderList() {
+  WStringList folders;
+  for (int csidl : kUserFolders) folders.push_back(SpecialFolderPath(csidl));
+  return UniqueInOrder(folders);
+}
+
+WString BackupDestination(const WString& base) {
+  const size_t length = WString(kBackupFolderName).size();
+  if (base.size() >= length &&
+      EqualsIgnoreCase(base.substr(base.size() - length), kBackupFolderName)) {
+    return base;
+  }
+  return WithTrailingSeparator(base, L'\\') + kBackupFolderName;
+}
+
+void ConfigureBackupJob(BackupJob& job, const WString& destination) {
+  job.SetExcludeOlder(false);
+  job.SetMirror(true);
+  job.SetExcludedFiles((WString() + L" *.bak " + L" *.tmp " + L" Thumbs.db ").c_str());
+  job.SetExcludedDirs((WString() + L" bak " + L" .vs " + L" _Backup_ " + L" _Search_ ").c_str());
+  job.SetExcludeFilesEnabled(true);
+  job.SetExcludeDirsEnabled(true);
+  job.SetDestination(destination.c_str());
+  job.SetExcludedDirs((job.ExcludedDirs() + L" " + kBackupFolderName).c_str());
+  job.AddExcludedDir(L"*.tmp");
+  job.SetMaxSize(kMaxFileSize);
+  job.SetMaxSizeEnabled(true);
+  job.SetLongFinalPause(true);
+}
+
+bool RunBackup(const WStringList& folders) {
+  BackupJob job;
+  ConfigureBackupJob(job, BackupDestination(RemovableDriveRoot()));
+  job.ComposeScript(folders);
+  job.Run(SW_SHOWMAXIMIZED, true);
+  return true;
+}
+
+}  // namespace sollux

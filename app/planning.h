@@ -1,0 +1,28 @@
+// The whole backup: what is copied (PLUMA's folders, a development folder and the shell's
+// document folders) and where (a removable drive's "_Backup_" folder, else the scratch
+// folder's).
+#ifndef SOLLUX_APP_PLANNING_H_
+#define SOLLUX_APP_PLANNING_H_
+
+#include "base/wstring.h"
+
+namespace sollux {
+
+class BackupJob;
+
+// Gathers the folders, then backs them up with RunBackup. Always true.
+bool PlanBackup();
+// Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end.
+// Always true.
+bool RunBackup(const WStringList& folders);
+// The common and the user's documents, pictures, music, videos and desktop, without repeats.
+WStringList UserFolderList();
+
+// The "_Backup_" folder of `base`: `base` itself when it already ends in "_Backup_".
+WString BackupDestination(const WString& base);
+// Gives `job` the mirror switches, exclusions and size limit of the backup, and `destination`.
+void ConfigureBackupJob(BackupJob& job, const WString& destination);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_APP_PLANNING_H_
