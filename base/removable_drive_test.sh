@@ -9,30 +9,21 @@ set -eu
 tools=$1
 prefix=$(realpath -m "$2")
 exe=$3
-WINEBIN=${WINEBIN:-/usr/lib/wine}
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 folders="$prefix.folders"
-drives_key='HKLM\Software\Wine\Drives'
 
 stop_server() { "$tools/wine-run.sh" --stop "$prefix"; }
 trap stop_server EXIT
 
-# stage LETTER=TYPE:FOLDER...   (FOLDER "none" links the drive to a folder that never exists)
+# stage LETTER=TYPE:NAME...   (NAME "none" stands for a slot without a medium)
 stage() {
-  stop_server
-  for link in "$prefix"/dosdevices/[d-y]:; do
-    if [ -L "$link" ]; then rm -f "$link"; fi
-  done
-  "$WINEBIN/wine64" reg delete "$drives_key" /f >/dev/null 2>&1 || true
+  drives=""
   for drive in "$@"; do
-    letter=${drive%%=*}
-    type=${drive#*=}; type=${type%%:*}
-    folder=${drive#*:}
-    if [ "$folder" != none ]; then mkdir -p "$folders/$folder"; fi
-    ln -sfn "$folders/$folder" "$prefix/dosdevices/$letter:"
-    "$WINEBIN/wine64" reg add "$drives_key" /v "$letter:" /d "$type" /f >/dev/null
+    name=${drive#*:}
+    if [ "$name" != none ]; then mkdir -p "$folders/$name"; name="$folders/$name"; fi
+    drives="$drives ${drive%%:*}:$name"
   done
-  stop_server
+  # shellcheck disable=SC2086
+  "$tools/wine-drives.sh" "$prefix" $drives
 }
 
 # run COUNT FILTER: the tests must pass, and exactly COUNT of them must have run.
@@ -44,8 +35,6 @@ run() {
   echo "$out"
   echo "$out" | grep -q "^\[  PASSED  \] $1 test" || { echo "expected $1 test(s) for $2"; exit 1; }
 }
-
-"$tools/wine-run.sh" --start "$prefix"  # creates the prefix on first use
 
 stage e=floppy:none f=floppy:stick g=network:share
 run 2 'StagedDrives.EmptySlotBeforeStick:StagedDrives.NetworkDriveIsRecognised'
