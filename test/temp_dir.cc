@@ -41,4 +41,16 @@ std::string ReadFileBytes(const std::wstring& path) {
 
 void MakeFolders(const std::wstring& path) { fs::create_directories(path); }
 
+bool SetLastWriteTime(const std::wstring& path, int64_t seconds) {
+  const HANDLE handle = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const uint64_t ticks = static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL;
+  const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+  const bool set = ::SetFileTime(handle, nullptr, nullptr, &time) != FALSE;
+  ::CloseHandle(handle);
+  return set;
+}
+
 }  // namespace sollux::test

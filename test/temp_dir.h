@@ -2,6 +2,7 @@
 #ifndef SOLLUX_TEST_TEMP_DIR_H_
 #define SOLLUX_TEST_TEMP_DIR_H_
 
+#include <cstdint>
 #include <string>
 
 namespace sollux::test {
@@ -28,6 +29,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Creates a folder and its parents.
 void MakeFolders(const std::wstring& path);
+// Sets the last-write time of a file or folder to `seconds` after 1970 (UTC); true on success.
+bool SetLastWriteTime(const std::wstring& path, int64_t seconds);
 
 }  // namespace sollux::test
 
