@@ -168,13 +168,7 @@ TEST(FileStatusTest, TimesAfter2038) {
   const WString path = dir / L"future.txt";
   WriteFileBytes(path, "x");
   const int64_t year_2040 = 2208988800;  // 2040-01-01 00:00 UTC
-  const uint64_t ticks = (static_cast<uint64_t>(year_2040) + 11644473600ull) * 10000000ull;
-  FILETIME stamp{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0,
-                            nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, file);
-  ASSERT_TRUE(SetFileTime(file, nullptr, nullptr, &stamp));
-  CloseHandle(file);
+  ASSERT_TRUE(test::SetLastWriteTime(path, year_2040));
   EXPECT_EQ(year_2040, FileStatus(path.c_str()).ModifyTime());
 }
 

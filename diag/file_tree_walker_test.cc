@@ -5,6 +5,7 @@
 #include "base/path.h"
 #include "base/system_api.h"
 #include "test/child_process.h"
+#include "test/stopped_clock.h"
 #include "test/temp_dir.h"
 
 namespace sollux {
@@ -229,26 +230,12 @@ constexpr int64_t kTenDays = 864000;
 
 // Sets the last-write time of a file or folder to `seconds` after 1970 (UTC).
 void SetModifyTime(const WString& path, int64_t seconds) {
-  const HANDLE handle = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, handle) << path;
-  const uint64_t ticks = static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL;
-  const FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-  EXPECT_TRUE(::SetFileTime(handle, nullptr, nullptr, &time));
-  ::CloseHandle(handle);
+  ASSERT_TRUE(test::SetLastWriteTime(path, seconds)) << path;
   ASSERT_EQ(seconds, FileStatus(path.c_str()).ModifyTime()) << path;
 }
 
-// The purge reads the clock after the files were staged; a fixed clock makes the age exact.
-class FixedClock : public RealSystemApi {
- public:
-  explicit FixedClock(int64_t now) : now_(now) {}
-  int64_t CurrentTime() override { return now_; }
-
- private:
-  int64_t now_;
-};
+// The purge reads the clock after the files were staged; a stopped clock makes the age exact.
+using FixedClock = test::StoppedClock;
 
 // One candidate per folder, so that the answer tells whether that candidate was queued.
 TEST(PurgeOldFilesTest, QueuesAgedWritableTxtFilesOnly) {

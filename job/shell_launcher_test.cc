@@ -12,6 +12,7 @@
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"
+#include "test/stopped_clock.h"
 #include "test/trace_file.h"
 
 namespace sollux {

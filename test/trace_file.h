@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 
-#include "base/system_api.h"
 
 namespace sollux::test {
 
@@ -21,16 +20,6 @@ std::string Utf16Bytes(const std::wstring& text);
 // The text of a UTF-16LE file after its byte-order mark; "" when the file is missing, has an
 // odd length or does not start with the mark.
 std::wstring ReadTraceText(const std::wstring& path);
-
-// The real system layer with a clock that stands still.
-class StoppedClock : public RealSystemApi {
- public:
-  explicit StoppedClock(int64_t now) : now_(now) {}
-  int64_t CurrentTime() override { return now_; }
-
- private:
-  int64_t now_;
-};
 
 }  // namespace sollux::test
 
