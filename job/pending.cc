@@ -16,9 +16,6 @@ namespace {
 
 }  // namespace
 
-bool BackupJob::ComposeScript(WStringList) { NotBuilt("ComposeScript"); }
-bool BackupJob::ComposeSingleScript() { NotBuilt("ComposeSingleScript"); }
-WString BackupJob::ScriptFileName() { NotBuilt("ScriptFileName"); }
 bool BackupJob::Run(int, bool) { NotBuilt("Run"); }
 
 }  // namespace sollux
