@@ -41,7 +41,13 @@ CommandFolders CommandFoldersOf(BackupJob& job) {
 }
 
 bool IsNestedFolder(const WString& source, const WString& destination) {
-  if (source.empty() || !destination.starts_with(source)) return false;
+  if (source.empty() || destination.size() < source.size()) return false;
+  for (size_t i = 0; i < source.size(); ++i) {
+    // The destination below a backup folder has backslashes only, the source as it was given.
+    const bool same =
+        source[i] == destination[i] || (IsSeparator(source[i]) && IsSeparator(destination[i]));
+    if (!same) return false;
+  }
   return destination.size() == source.size() || IsSeparator(source.back()) ||
          IsSeparator(destination[source.size()]);
 }

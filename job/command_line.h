@@ -22,6 +22,7 @@ CommandFolders CommandFoldersOf(BackupJob& job);
 
 // True when `destination` is `source` itself or lies below it: it equals `source`, or goes on
 // after a separator. C:\Data2 does not lie below C:\Data; C:\Data\Sub and C:\Sub below C:\ do.
+// Backslash and slash count as the same separator; letter case counts.
 bool IsNestedFolder(const WString& source, const WString& destination);
 
 // `folder` between double quotes, written so that cmd.exe and the C runtime's argument parser
