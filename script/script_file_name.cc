@@ -79,7 +79,9 @@ WString ToFileNameChars(const WString& text) {
 WString FitScriptFileName(const WString& name, size_t max_length) {
   if (name.size() <= max_length) return name;
   const size_t begin = name.starts_with(kNamePrefix) ? WString(kNamePrefix).size() : 0;
+  // From the last "_" on (the switch letters and ".bat"); in another name, its extension.
   size_t end = name.rfind(L'_');
+  if (end == WString::npos || end < begin) end = name.rfind(L'.');
   if (end == WString::npos || end < begin) end = name.size();
   const WString kept_end = name.substr(end);
   const size_t fixed = begin + kDigestLength + kept_end.size();

@@ -134,6 +134,11 @@ TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
   EXPECT_EQ(FitScriptFileName(name, 25), FitScriptFileName(name, 0));
   EXPECT_EQ(25u, FitScriptFileName(name, 0).size());
   EXPECT_TRUE(FitScriptFileName(name, 0).starts_with(L"RC_~"));
+  // Another name keeps its extension.
+  const WString plain = FitScriptFileName(L"RC_" + WString(50, L'x') + L".bat", 20);
+  EXPECT_EQ(20u, plain.size());
+  EXPECT_TRUE(plain.starts_with(L"RC_xxxx~")) << plain;
+  EXPECT_TRUE(plain.ends_with(L".bat")) << plain;
   // The digest covers the whole name: a change anywhere gives another one.
   WString other = name;
   other[40] = L'X';
