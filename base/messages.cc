@@ -14,7 +14,11 @@ void Write(const WString& text) {
 
 }  // namespace
 
-void ErrorLine(const WString& text) { Write(text + L"\n"); }
+// The line feed goes out on its own, so that a line cut short by such a character still ends.
+void ErrorLine(const WString& text) {
+  Write(text);
+  Write(L"\n");
+}
 
 void ErrorCounter(uint64_t count) { Write(std::to_wstring(count) + L"\r"); }
 

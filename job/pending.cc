@@ -16,10 +16,6 @@ namespace {
 
 }  // namespace
 
-WString BackupJob::CommandLine() { NotBuilt("CommandLine"); }
-bool BackupJob::ComposeScript(WStringList) { NotBuilt("ComposeScript"); }
-bool BackupJob::ComposeSingleScript() { NotBuilt("ComposeSingleScript"); }
-WString BackupJob::ScriptFileName() { NotBuilt("ScriptFileName"); }
 bool BackupJob::Run(int, bool) { NotBuilt("Run"); }
 
 }  // namespace sollux

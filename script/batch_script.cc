@@ -2,7 +2,13 @@
 
 #include <algorithm>
 
+#include "base/messages.h"
 #include "base/path.h"
+#include "base/text.h"
+#include "base/text_file.h"
+#include "job/backup_job.h"
+#include "job/command_line.h"
+#include "script/batch_escape.h"
 #include "script/batch_literals.h"
 
 namespace sollux {
@@ -13,6 +19,11 @@ constexpr size_t kEllipsisLength = 5;
 // Up to this many characters before the last component (a drive, a colon and a backslash) the
 // path has no first folder worth keeping.
 constexpr size_t kShortPrefix = 3;
+// The single-source banner shows at most this many characters of the source.
+constexpr size_t kBannerSourceLength = 50;
+
+constexpr wchar_t kLostFolderMessage[] =
+    L"cannot be backed up by this batch file, code page 932 has no exact form for the folder: ";
 
 bool IsSeparatorPair(const WString& path) {
   return (path[0] == L'\\' && path[1] == L'\\') || (path[0] == L'/' && path[1] == L'/');
@@ -22,6 +33,28 @@ bool IsSeparatorPair(const WString& path) {
 size_t FindSeparator(const WString& text, size_t from) {
   const size_t backslash = text.find(L'\\', from);
   return backslash != WString::npos ? backslash : text.find(L'/', from);
+}
+
+bool Qualifies(const WString& source) { return !source.empty() && DirectoryExists(source.c_str()); }
+
+// The batch file is stored in code page 932: a folder whose name has no exact form there
+// names another folder in the file (an e with an acute accent becomes e, the yen sign a
+// backslash), so its copy would silently go missing. `reported` keeps each folder to one line per
+// script.
+void ReportLostFolders(BackupJob& job, WStringList& reported) {
+  const CommandFolders folders = CommandFoldersOf(job);
+  for (const WString& folder : {folders.source, folders.destination}) {
+    if (SurvivesShiftJis(folder) ||
+        std::find(reported.begin(), reported.end(), folder) != reported.end()) {
+      continue;
+    }
+    reported.push_back(folder);
+    ErrorLine(kLostFolderMessage + folder);
+  }
+}
+
+WString FinalPause(BackupJob& job) {
+  return job.LongFinalPause() ? kBatchLongPause : kBatchShortPause;
 }
 
 }  // namespace
@@ -55,6 +88,50 @@ WString ShortenPath(const WString& path, size_t max_length) {
     tail.erase(0, separator + 1);
   }
   return WithTrailingSeparator(head, L'\\') + L"...\\" + tail;
+}
+
+// Folder names go through EscapeForEcho on the echo lines, since cmd.exe reads & | < > ^ there
+// as operators and expands percent signs.
+bool BackupJob::ComposeScript(WStringList sources) {
+  const WStringList unique = UniqueInOrder(sources);
+  WString banner = WString(kBatchEchoOff) + kBatchLineBreak + kBatchEchoTool + ToolName();
+  for (const WString& source : unique) {
+    if (Qualifies(source)) banner += kBatchEchoFolder + EscapeForEcho(source);
+  }
+  banner += WString(kBatchEchoEmpty) + kBatchEchoFolder + EscapeForEcho(Destination());
+  if (list_only_) {
+    banner += WString(kBatchEchoEmpty) + kBatchEchoNote + kBatchListOnlyNote + kBatchEchoEmpty;
+  }
+  banner += WString(kBatchLineBreak) + kBatchEchoOn + kBatchLineBreak;
+  WStringList lines = {banner, kBatchChangeToTemp};
+  WStringList reported;
+  for (const WString& source : unique) {
+    if (!Qualifies(source)) continue;
+    SetSource(source.c_str());
+    lines.push_back(kBatchPausedCommand + CommandLine());
+    ReportLostFolders(*this, reported);
+  }
+  lines.push_back(FinalPause(*this));
+  script_text_ = JoinScriptLines(lines);
+  return true;
+}
+
+// cmd.exe echoes the rem lines (this form has no "@echo off") after expanding percent signs in
+// them, and a "%~" there can even end the batch file on Windows; & | < > ^ are shown as they are,
+// so only the percent signs are doubled.
+bool BackupJob::ComposeSingleScript() {
+  const WString shown = ShortenPath(Unquote(Source()), kBannerSourceLength);
+  const WString banner = kBatchRemTool + ToolName() + kBatchRemToolSeparator +
+                         EscapeForCommandLine(shown) + kBatchRemNote +
+                         (list_only_ ? kBatchListOnlyNote : L"") + kBatchRemEnd;
+  WStringList lines = {banner, kBatchChangeToTemp};
+  if (LongFinalPause()) lines.push_back(kBatchShortPause);
+  lines.push_back(CommandLine());
+  WStringList reported;
+  ReportLostFolders(*this, reported);
+  lines.push_back(FinalPause(*this));
+  script_text_ = JoinScriptLines(lines);
+  return true;
 }
 
 }  // namespace sollux

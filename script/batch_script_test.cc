@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "job/backup_job.h"
+#include "test/staged_system.h"
+
 namespace sollux {
 namespace {
 
@@ -81,6 +84,223 @@ TEST(ShortenPathTest, Examples) {
     const WString shortened = ShortenPath(c.path, c.max_length);
     EXPECT_EQ(c.shortened, shortened);
   }
+}
+
+using test::StagedSystem;
+using testing::internal::CaptureStderr;
+using testing::internal::GetCapturedStderr;
+
+// The job of the planning driver: mirror, its exclusion lists, 4 GiB and the long final pause.
+BackupJob PlanningJob(const wchar_t* destination) {
+  BackupJob job;
+  job.SetExcludeOlder(false);
+  job.SetMirror(true);
+  job.SetExcludedFiles((WString() + L" *.bak " + L" *.tmp " + L" Thumbs.db ").c_str());
+  job.SetExcludedDirs((WString() + L" bak " + L" .vs " + L" _Backup_ " + L" _Search_ ").c_str());
+  job.SetExcludeFilesEnabled(true);
+  job.SetExcludeDirsEnabled(true);
+  job.SetDestination(destination);
+  job.AddExcludedDir(L"_Backup_");
+  job.AddExcludedDir(L"*.tmp");
+  job.SetMaxSize(4294967296ull);
+  job.SetMaxSizeEnabled(true);
+  job.SetLongFinalPause(true);
+  return job;
+}
+
+TEST(ComposeScriptTest, PlanningDriversJob) {
+  StagedSystem staged({L"D:\\Data\\Master", L"C:\\Users\\user1\\Documents"});
+  BackupJob job = PlanningJob(L"E:/_Backup_");
+  EXPECT_TRUE(job.ComposeScript(
+      {L"D:\\Data\\Master", L"T:\\Develop\\_.SRC", L"C:\\Users\\user1\\Documents"}));
+  const WString switches =
+      L"/s /purge /mir /fft /r:3 /w:5 /xjd /max:4294967296 /xf  *.bak  *.tmp  Thumbs.db  "
+      L"/xd  bak  .vs  _Backup_  _Search_  _Backup_ *.tmp ";
+  EXPECT_EQ(
+      L"@echo off\r\n"
+      L"\r\n"
+      L"echo\trobocopy\r\n"
+      L"echo\t\t\tD:\\Data\\Master\r\n"
+      L"echo\t\t\tC:\\Users\\user1\\Documents\r\n"
+      L"echo.\r\n"
+      L"echo\t\t\tE:/_Backup_\r\n"
+      L"\r\n"
+      L"@echo on\r\n"
+      L"\r\n"
+      L"cd /d %Temp%\r\n"
+      L"timeout /t 10  &\trobocopy \"D:\\Data\\Master\" "
+      L"\"E:\\_Backup_\\PC01\\D\\Data\\Master\" " +
+          switches +
+          L"\r\n"
+          L"timeout /t 10  &\trobocopy \"C:\\Users\\user1\\Documents\" "
+          L"\"E:\\_Backup_\\PC01\\C\\Users\\user1\\Documents\" " +
+          switches +
+          L"\r\n"
+          L"timeout /t 100\r\n",
+      job.ScriptText());
+  EXPECT_EQ(L"C:\\Users\\user1\\Documents", job.Source());
+  EXPECT_EQ(L"RC_C__Users_user1_Documents_E___Backup__smirfft.bat", job.ScriptFileName());
+}
+
+// The folders of the multi-source examples: a duplicate, and one that does not exist.
+const WStringList kSources = {L"C:\\Data\\Master", L"C:\\Data\\Patterns", L"C:\\Data\\Master",
+                              L"C:\\Data\\Old"};
+const std::vector<std::wstring> kExisting = {L"C:\\Data\\Master", L"C:\\Data\\Patterns"};
+
+WString ExpectedMultiSource(const WString& note, const WString& list_only) {
+  const WString command = L"timeout /t 10  &\trobocopy \"C:\\Data\\";
+  const WString destination = L"\" \"D:\\_Backup_\\PC01\\C\\Data\\";
+  const WString switches = L"\" /s /purge /fft /r:3 /w:5 /xo /xjd /xf  mfc*.tmp  Thumbs.db  ";
+  return L"@echo off\r\n\r\necho\trobocopy\r\n"
+         L"echo\t\t\tC:\\Data\\Master\r\n"
+         L"echo\t\t\tC:\\Data\\Patterns\r\n"
+         L"echo.\r\n"
+         L"echo\t\t\tD:\\_Backup_\r\n" +
+         note + L"\r\n@echo on\r\n\r\ncd /d %Temp%\r\n" + command + L"Master" + destination +
+         L"Master" + switches + list_only + L"\r\n" + command + L"Patterns" + destination +
+         L"Patterns" + switches + list_only + L"\r\ntimeout /t 100\r\n";
+}
+
+TEST(ComposeScriptTest, MultiSourceExamples) {
+  StagedSystem staged(kExisting);
+  BackupJob job;
+  job.SetDestination(L"D:\\_Backup_");
+  job.SetLongFinalPause(true);
+  EXPECT_TRUE(job.ComposeScript(kSources));
+  EXPECT_EQ(ExpectedMultiSource(L"", L""), job.ScriptText());
+  EXPECT_EQ(L"C:\\Data\\Patterns", job.Source());
+
+  job.SetListOnly(true);
+  job.ComposeScript(kSources);
+  EXPECT_EQ(ExpectedMultiSource(L"echo.\r\necho\t\tSpecifies that files are to be listed only "
+                                L"(and not copied, deleted, or time stamped).\r\necho.\r\n",
+                                L" /l"),
+            job.ScriptText());
+
+  // A copy holds the same text and changes apart from the job.
+  BackupJob copy = job;
+  EXPECT_EQ(job.ScriptText(), copy.ScriptText());
+  copy.ComposeScript({});
+  EXPECT_EQ(ExpectedMultiSource(L"echo.\r\necho\t\tSpecifies that files are to be listed only "
+                                L"(and not copied, deleted, or time stamped).\r\necho.\r\n",
+                                L" /l"),
+            job.ScriptText());
+}
+
+TEST(ComposeScriptTest, NoQualifyingSourceLeavesTenLines) {
+  StagedSystem staged;
+  BackupJob job;
+  job.SetSource(L"C:\\Before");
+  job.SetDestination(L"D:\\_Backup_");
+  for (const WStringList& sources :
+       {WStringList{}, WStringList{L"", L"C:\\Data\\Old", L"\"C:\\Windows\""}}) {
+    EXPECT_TRUE(job.ComposeScript(sources));
+    EXPECT_EQ(
+        L"@echo off\r\n\r\necho\trobocopy\r\necho.\r\necho\t\t\tD:\\_Backup_\r\n\r\n"
+        L"@echo on\r\n\r\ncd /d %Temp%\r\ntimeout /t 10\r\n",
+        job.ScriptText());
+    EXPECT_EQ(L"C:\\Before", job.Source());
+  }
+}
+
+TEST(ComposeSingleScriptTest, BannerPausesAndCommand) {
+  StagedSystem staged;
+  const WString command =
+      L"robocopy \"C:\\Data\\Master\" \"D:\\Copy\" /s /purge /fft /r:3 "
+      L"/w:5 /xo /xjd /xf  mfc*.tmp  Thumbs.db  ";
+  BackupJob job;
+  job.SetSource(L"C:\\Data\\Master");
+  job.SetDestination(L"D:\\Copy");
+  EXPECT_TRUE(job.ComposeSingleScript());
+  EXPECT_EQ(L"rem\trobocopy\tC:\\Data\\Master\r\nrem\t\t\t\r\nrem\r\ncd /d %Temp%\r\n" + command +
+                L"\r\ntimeout /t 10\r\n",
+            job.ScriptText());
+
+  // Quotes are not shown; the note and the two pauses.
+  job.SetSource(L"\"C:\\Data\\Master\"");
+  job.SetListOnly(true);
+  job.SetLongFinalPause(true);
+  job.ComposeSingleScript();
+  EXPECT_EQ(
+      L"rem\trobocopy\tC:\\Data\\Master\r\n"
+      L"rem\t\t\tSpecifies that files are to be listed only (and not copied, deleted, or "
+      L"time stamped).\r\n"
+      L"rem\r\ncd /d %Temp%\r\ntimeout /t 10\r\n" +
+          command + L" /l\r\ntimeout /t 100\r\n",
+      job.ScriptText());
+}
+
+TEST(ComposeSingleScriptTest, LongSourceIsShortenedInTheBannerOnly) {
+  StagedSystem staged;
+  const WString source = L"C:\\Users\\user1\\AppData\\Roaming\\Vendor\\Suite\\Master\\Patterns";
+  BackupJob job;
+  job.SetSource(source.c_str());
+  job.SetDestination(L"D:\\Copy");
+  job.ComposeSingleScript();
+  EXPECT_TRUE(job.ScriptText().starts_with(
+      L"rem\trobocopy\tC:\\Users\\...\\Roaming\\Vendor\\Suite\\Master\\Patterns\r\n"));
+  EXPECT_NE(WString::npos, job.ScriptText().find(L"\r\nrobocopy \"" + source + L"\" "));
+}
+
+// Percent signs and the operators of cmd.exe: escaped on echo lines, percent signs only in the
+// rem banner (cmd.exe shows a rem line as it stands) and between the quotes of the command.
+TEST(ComposeScriptTest, AwkwardFolderNamesAreEscaped) {
+  StagedSystem staged({L"C:\\R&D 50%"});
+  BackupJob job;
+  job.SetDestination(L"D:\\a^b");
+  job.ComposeScript({L"C:\\R&D 50%"});
+  const WString text = job.ScriptText();
+  EXPECT_NE(WString::npos, text.find(L"\r\necho\t\t\tC:\\R^&D 50%%\r\n"));
+  EXPECT_NE(WString::npos, text.find(L"\r\necho\t\t\tD:\\a^^b\r\n"));
+  EXPECT_NE(WString::npos, text.find(L"&\trobocopy \"C:\\R&D 50%%\" \"D:\\a^b\" /s"));
+  job.ComposeSingleScript();
+  EXPECT_TRUE(job.ScriptText().starts_with(L"rem\trobocopy\tC:\\R&D 50%%\r\n"));
+}
+
+constexpr char kLostFolder[] =
+    "cannot be backed up by this batch file, code page 932 has no exact form for the folder: ";
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    lines.push_back(text.substr(start, end - start));
+  }
+  return lines;
+}
+
+// A name that code page 932 writes differently names another folder in the batch file; the
+// text stays as it is, and every such folder of a command gets one line on the error stream.
+TEST(ComposeScriptTest, FoldersLostInCodePage932AreReported) {
+  const WStringList sources = {L"C:\\Data\\Caf\u00e9", L"C:\\Data\\\u00a5100",
+                               L"C:\\Data\\\x30C7\x30FC\x30BF"};
+  StagedSystem staged({sources.begin(), sources.end()});
+  BackupJob job;
+  job.SetDestination(L"D:\\_Backup_");
+  CaptureStderr();
+  job.ComposeScript(sources);
+  const std::vector<std::string> lines = Lines(GetCapturedStderr());
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_TRUE(lines[0].starts_with(std::string(kLostFolder) + "C:\\Data\\Caf"));
+  EXPECT_TRUE(lines[1].starts_with(std::string(kLostFolder) + "D:\\_Backup_\\PC01\\C\\Data\\Caf"));
+  EXPECT_TRUE(lines[2].starts_with(std::string(kLostFolder) + "C:\\Data\\"));
+  EXPECT_TRUE(lines[3].starts_with(std::string(kLostFolder) + "D:\\_Backup_\\PC01\\C\\Data\\"));
+  EXPECT_NE(WString::npos, job.ScriptText().find(L"robocopy \"C:\\Data\\Caf\u00e9\""));
+
+  // A destination that does not survive is named once, however many commands use it.
+  job.SetDestination(L"D:\\Copies\\Caf\u00e9");
+  CaptureStderr();
+  job.ComposeScript({sources[2], L"C:\\Windows"});
+  ASSERT_EQ(1u, Lines(GetCapturedStderr()).size());
+  CaptureStderr();
+  job.ComposeSingleScript();
+  ASSERT_EQ(1u, Lines(GetCapturedStderr()).size());
+  // Japanese names have their exact form: nothing to report.
+  job.SetDestination(L"D:\\_Backup_");
+  CaptureStderr();
+  job.ComposeScript({sources[2]});
+  job.ComposeSingleScript();
+  EXPECT_EQ("", GetCapturedStderr());
 }
 
 }  // namespace

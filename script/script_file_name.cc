@@ -1,7 +1,21 @@
 #include "script/script_file_name.h"
 
+#include <cstdint>
+
+#include "base/text.h"
+#include "job/backup_job.h"
+#include "script/batch_script.h"
+
 namespace sollux {
 namespace {
+
+constexpr wchar_t kNamePrefix[] = L"RC_";
+constexpr wchar_t kNameExtension[] = L".bat";
+constexpr size_t kSourceLength = 50;
+constexpr size_t kDestinationLength = 30;
+// "~" and eight hexadecimal digits.
+constexpr wchar_t kDigestMark = L'~';
+constexpr size_t kDigestLength = 9;
 
 wchar_t FileNameChar(wchar_t c) {
   switch (c) {
@@ -33,12 +47,57 @@ wchar_t FileNameChar(wchar_t c) {
   }
 }
 
+WString NamePiece(const WString& folder, size_t max_length) {
+  return ToFileNameChars(ShortenPath(Unquote(folder), max_length));
+}
+
+// 32-bit FNV-1a over the UTF-16 units: the same text gives the same digest on every machine.
+uint32_t Digest(const WString& text) {
+  uint32_t hash = 2166136261u;
+  for (const wchar_t c : text) {
+    hash = (hash ^ (static_cast<uint16_t>(c) & 0xFF)) * 16777619u;
+    hash = (hash ^ (static_cast<uint16_t>(c) >> 8)) * 16777619u;
+  }
+  return hash;
+}
+
+// The first `count` units of `text`, one fewer when the cut would split a surrogate pair.
+WString Head(const WString& text, size_t count) {
+  if (count >= text.size()) return text;
+  if (count > 0 && text[count - 1] >= 0xD800 && text[count - 1] <= 0xDBFF) --count;
+  return text.substr(0, count);
+}
+
 }  // namespace
 
 WString ToFileNameChars(const WString& text) {
   WString name = text;
   for (wchar_t& c : name) c = FileNameChar(c);
   return name;
+}
+
+WString FitScriptFileName(const WString& name, size_t max_length) {
+  if (name.size() <= max_length) return name;
+  const size_t begin = name.starts_with(kNamePrefix) ? WString(kNamePrefix).size() : 0;
+  // From the last "_" on (the switch letters and ".bat"); in another name, its extension.
+  size_t end = name.rfind(L'_');
+  if (end == WString::npos || end < begin) end = name.rfind(L'.');
+  if (end == WString::npos || end < begin) end = name.size();
+  const WString kept_end = name.substr(end);
+  const size_t fixed = begin + kDigestLength + kept_end.size();
+  const size_t room = max_length > fixed ? max_length - fixed : 0;
+  return name.substr(0, begin) + Head(name.substr(begin, end - begin), room) + kDigestMark +
+         PaddedNumberText(Digest(name), 16, kDigestLength - 1) + kept_end;
+}
+
+WString BackupJob::ScriptFileName() {
+  WString name = kNamePrefix + NamePiece(Source(), kSourceLength) + L"_" +
+                 NamePiece(Destination(), kDestinationLength) + L"_";
+  if (subdirectories_) name += L"s";
+  if (mirror_) name += L"mir";
+  if (fat_file_times_) name += L"fft";
+  if (list_only_) name += L"l";
+  return FitScriptFileName(name + kNameExtension, kMaxScriptFileNameLength);
 }
 
 }  // namespace sollux

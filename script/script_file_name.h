@@ -2,15 +2,37 @@
 #ifndef SOLLUX_SCRIPT_SCRIPT_FILE_NAME_H_
 #define SOLLUX_SCRIPT_SCRIPT_FILE_NAME_H_
 
+#include <cstddef>
+
 #include "base/wstring.h"
 
 namespace sollux {
+
+// The longest name that BackupJob::ScriptFileName gives. Names built from folders of ordinary
+// length stay below it (at most 97 characters); only a last folder name of more than about 80
+// characters, which the path shortening keeps whole, makes a longer name, and such a name is
+// shortened by FitScriptFileName.
+inline constexpr size_t kMaxScriptFileNameLength = 128;
+
+// The longest path of a batch file, folder and name together: MAX_PATH without its NUL.
+inline constexpr size_t kMaxScriptPathLength = 259;
 
 // `text` with the characters that cannot stand in a file name replaced: tab, line feed,
 // carriage return, double quote, comma, semicolon and vertical bar by ".", blank, slash, colon,
 // question mark and backslash by "_", "#" and "%" by "-", "*" by "x", "<" by "(" and ">" by ")".
 // Every other character is kept.
 WString ToFileNameChars(const WString& text);
+
+// `name` when it has at most `max_length` characters. Otherwise a name of exactly
+// `max_length` characters that keeps the beginning "RC_", the end from the last "_" on (the
+// switch letters and ".bat"), as much of the folders as fits, and "~" with eight hexadecimal
+// digits of a digest of the whole `name`, so that names that differ only in the dropped part
+// stay different: RC_C__Data_Some_very_lo~1f0c33a2_smirfft.bat. When not even that minimal
+// form fits, the minimal form comes back, longer than `max_length`. A pure function.
+//
+// The job runner passes kMaxScriptPathLength minus the length of the script folder, so that
+// the whole path of the batch file stays within MAX_PATH.
+WString FitScriptFileName(const WString& name, size_t max_length);
 
 }  // namespace sollux
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "job/backup_job.h"
 #include "script/batch_script.h"
 
 namespace sollux {
@@ -37,6 +38,124 @@ TEST(ToFileNameCharsTest, AfterShortening) {
                 L"C:\\Users\\user1\\AppData\\Roaming\\Vendor\\Suite\\Master\\Patterns", 50)));
   EXPECT_EQ(L"E__Backups_Office__Backup_",
             ToFileNameChars(ShortenPath(L"E:\\Backups\\Office\\_Backup_", 30)));
+}
+
+struct NameCase {
+  const wchar_t *source, *destination;
+  bool mirror, list_only;
+  WString name;
+};
+
+void ExpectNames(const NameCase* begin, const NameCase* end) {
+  for (const NameCase* c = begin; c != end; ++c) {
+    SCOPED_TRACE(WString(c->source) + L" -> " + c->destination);
+    BackupJob job;
+    job.SetSource(c->source);
+    job.SetDestination(c->destination);
+    job.SetMirror(c->mirror);
+    job.SetListOnly(c->list_only);
+    EXPECT_EQ(c->name, job.ScriptFileName());
+    EXPECT_EQ(job.ScriptFileName(), BackupJob(job).ScriptFileName());
+  }
+}
+
+TEST(ScriptFileNameTest, SourceDestinationAndSwitchLetters) {
+  const NameCase cases[] = {
+      {L"C:\\Data\\Patterns", L"D:\\_Backup_", true, false,
+       L"RC_C__Data_Patterns_D___Backup__smirfft.bat"},
+      {L"C:\\Users\\user1\\AppData\\Roaming\\Vendor\\Suite\\Master\\Patterns",
+       L"E:\\Backups\\Office\\_Backup_", true, true,
+       L"RC_C__Users_..._Roaming_Vendor_Suite_Master_Patterns_E__Backups_Office__Backup__"
+       L"smirfftl.bat"},
+      {L"C:\\Users\\user1\\Documents", L"E:/_Backup_", true, false,
+       L"RC_C__Users_user1_Documents_E___Backup__smirfft.bat"},
+      {L"", L"", true, false, L"RC___smirfft.bat"},
+      {L"\"C:\\Data\\Patterns\"", L"'D:\\_Backup_'", true, false,
+       L"RC_C__Data_Patterns_D___Backup__smirfft.bat"},
+      {L"C:\\Data", L"D:\\Copy", false, false, L"RC_C__Data_D__Copy_sfft.bat"},
+      // The destination is shortened to 30 characters, a last folder name of 60 characters
+      // is kept whole.
+      {L"C:\\Data\\Master", L"E:\\Backups\\Office\\Archive\\2024\\_Backup_", false, true,
+       L"RC_C__Data_Master_E__Backups_..._2024__Backup__sfftl.bat"},
+      {L"C:\\Data\\Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij",
+       L"D:\\_Backup_", true, false,
+       L"RC_Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij_Abcdefghij_D___Backup__"
+       L"smirfft.bat"},
+  };
+  ExpectNames(std::begin(cases), std::end(cases));
+
+  // Only s, mir, fft and l enter the name.
+  BackupJob job;
+  job.SetSubdirectories(false);
+  job.SetFatFileTimes(false);
+  job.SetExcludeExtra(true);
+  EXPECT_EQ(L"RC___.bat", job.ScriptFileName());
+}
+
+bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); }
+
+// RC_, folders cut to fit, "~" and eight hexadecimal digits, then the switch letters and .bat.
+void ExpectFitted(const WString& name, size_t max_length, const WString& fitted) {
+  SCOPED_TRACE(name);
+  const size_t mark = fitted.rfind(L'~');
+  ASSERT_NE(WString::npos, mark);
+  EXPECT_EQ(max_length, fitted.size());
+  EXPECT_TRUE(fitted.starts_with(name.substr(0, mark)));
+  EXPECT_EQ(name.substr(name.rfind(L'_')), fitted.substr(mark + 9));
+  for (size_t i = mark + 1; i < mark + 9; ++i) EXPECT_TRUE(IsHexDigit(fitted[i])) << i;
+}
+
+TEST(ScriptFileNameTest, OverlongNamesAreCutWithADigest) {
+  const WString folder(200, L'x');
+  BackupJob job;
+  job.SetSource((L"C:\\Data\\" + folder + L"1").c_str());
+  job.SetDestination(L"D:\\_Backup_");
+  job.SetMirror(true);
+  const WString first = job.ScriptFileName();
+  ExpectFitted(L"RC_" + folder + L"1_D___Backup__smirfft.bat", kMaxScriptFileNameLength, first);
+  EXPECT_EQ(first, job.ScriptFileName());
+  // Names that differ only where they are cut stay different.
+  job.SetSource((L"C:\\Data\\" + folder + L"2").c_str());
+  const WString second = job.ScriptFileName();
+  EXPECT_EQ(kMaxScriptFileNameLength, second.size());
+  EXPECT_NE(first, second);
+}
+
+TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
+  const WString name =
+      L"RC_C__Users_..._Roaming_Vendor_Suite_Master_Patterns_E__Backups_Office__"
+      L"Backup__smirfftl.bat";
+  EXPECT_EQ(name, FitScriptFileName(name, name.size()));
+  EXPECT_EQ(name, FitScriptFileName(name, kMaxScriptPathLength));
+  for (const size_t max_length : {name.size() - 1, size_t{40}, size_t{26}}) {
+    ExpectFitted(name, max_length, FitScriptFileName(name, max_length));
+  }
+  // Without room for any folder text the short form comes back whole.
+  EXPECT_EQ(FitScriptFileName(name, 25), FitScriptFileName(name, 0));
+  EXPECT_EQ(25u, FitScriptFileName(name, 0).size());
+  EXPECT_TRUE(FitScriptFileName(name, 0).starts_with(L"RC_~"));
+  // Another name keeps its extension.
+  const WString plain = FitScriptFileName(L"RC_" + WString(50, L'x') + L".bat", 20);
+  EXPECT_EQ(20u, plain.size());
+  EXPECT_TRUE(plain.starts_with(L"RC_xxxx~")) << plain;
+  EXPECT_TRUE(plain.ends_with(L".bat")) << plain;
+  // The digest covers the whole name: a change anywhere gives another one.
+  WString other = name;
+  other[40] = L'X';
+  EXPECT_NE(FitScriptFileName(name, 40), FitScriptFileName(other, 40));
+  EXPECT_EQ(FitScriptFileName(name, 40), FitScriptFileName(name, 40));
+}
+
+TEST(FitScriptFileNameTest, NeverSplitsASurrogatePair) {
+  // U+20BB7, a character outside the basic plane, falls on the cut.
+  const WString name =
+      L"RC_ab\xD842\xDFB7"
+      L"cdefghijklmnop_s.bat";
+  const WString fitted = FitScriptFileName(name, 3 + 3 + 9 + 6);
+  EXPECT_EQ(L"RC_ab~", fitted.substr(0, 6));
+  EXPECT_EQ(20u, fitted.size());
+  const WString whole = FitScriptFileName(name, 3 + 4 + 9 + 6);
+  EXPECT_EQ(L"RC_ab\xD842\xDFB7~", whole.substr(0, 8));
 }
 
 }  // namespace
