@@ -1,11 +1,13 @@
 // Sollux: backs up PLUMA's data folders and the user's documents with one double click.
 #include <clocale>
 
+#include "app/planning.h"
 #include "base/program.h"
 
 int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
   // The user's locale governs the C runtime's lower-casing and wide-to-multibyte conversions.
   std::setlocale(LC_ALL, "");
   sollux::SetArgumentList(argc, argv);
+  sollux::PlanBackup();
   return 0;
 }

@@ -1,0 +1,195 @@
+// Sollux.exe from start to end, in a Wine prefix of its own (backup_e2e_test.sh stages the
+// drives): PLUMA's registry values, real folders, the batch file in code page 932, and the
+// robocopy and timeout calls that cmd.exe makes, recorded by stand-ins.
+#include <gtest/gtest.h>
+
+#include "app/registry.h"
+#include "base/environment.h"
+#include "base/win.h"
+#include "test/batch_runner.h"
+#include "test/child_process.h"
+#include "test/scoped_environment.h"
+#include "test/temp_dir.h"
+
+namespace sollux {
+namespace {
+
+using test::ScopedEnvironmentVariable;
+using test::ScopedTempDir;
+
+constexpr wchar_t kPlumaKey[] = L"Software\\Morvaine";
+constexpr wchar_t kJapaneseFolder[] = L"\u65E5\u672C\u8A9E\u30C7\u30FC\u30BF";  // 日本語データ
+constexpr char kJapaneseFolderSjis[] = "\x93\xFA\x96\x7B\x8C\xEA\x83\x66\x81\x5B\x83\x5E";
+constexpr wchar_t kOddFolder[] = L"R&D 50%";
+
+std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+std::wstring ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  ::GetComputerNameW(name, &size);
+  return name;
+}
+
+void SetPlumaValue(const wchar_t* key_path, const wchar_t* name, const std::wstring& value) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, ::RegCreateKeyExW(HKEY_CURRENT_USER, key_path, 0, nullptr, 0,
+                                             KEY_SET_VALUE, nullptr, &key, nullptr));
+  ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(key);
+}
+
+// One run of Sollux.exe in a private temporary folder, with the recording stand-ins first on
+// PATH.
+class BackupRun : public ::testing::Test {
+ protected:
+  BackupRun()
+      : path_(L"PATH", runner_.bin_folder() + L";" + EnvironmentValue(L"PATH")),
+        log_(L"SOLLUX_STANDIN_LOG", runner_.log_path()),
+        tmp_(L"TMP", temp_.path()) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, kPlumaKey);
+  }
+  ~BackupRun() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kPlumaKey); }
+
+  // PLUMA's values: two equal folders with "&" and "%" in the name, a missing folder, the
+  // Documents folder and a Japanese folder.
+  void SetPlumaSettings() {
+    for (const wchar_t* name : {kOddFolder, kJapaneseFolder}) test::MakeFolders(data_ / name);
+    const std::wstring values[] = {data_ / kOddFolder, data_ / kOddFolder, data_ / L"Missing",
+                                   SpecialFolderPath(CSIDL_PERSONAL), data_ / kJapaneseFolder};
+    for (size_t i = 0; i < kPlumaSettingCount; ++i) {
+      SetPlumaValue(kPlumaSettings[i].key_path, kPlumaSettings[i].value_name, values[i]);
+    }
+  }
+  // The folders that get a robocopy command, in their order.
+  std::vector<std::wstring> ExpectedSources(bool with_pluma) const {
+    std::vector<std::wstring> sources;
+    if (with_pluma) {
+      sources = {data_ / kOddFolder, SpecialFolderPath(CSIDL_PERSONAL), data_ / kJapaneseFolder};
+    }
+    for (int csidl : {CSIDL_COMMON_DOCUMENTS, CSIDL_COMMON_PICTURES, CSIDL_COMMON_MUSIC,
+                      CSIDL_COMMON_VIDEO, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PERSONAL,
+                      CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_DESKTOPDIRECTORY}) {
+      const std::wstring folder = SpecialFolderPath(csidl);
+      if (std::find(sources.begin(), sources.end(), folder) == sources.end()) {
+        sources.push_back(folder);
+      }
+    }
+    return sources;
+  }
+  test::ChildOutput RunSollux(const std::vector<std::wstring>& arguments = {}) {
+    runner_.ClearCalls();
+    return test::RunChild(test::SolluxProgram(), arguments);
+  }
+  // Where robocopy is told to copy `source` below the backup folder `backup`.
+  static std::wstring DestinationFor(const std::wstring& backup, std::wstring source) {
+    if (!source.empty() && source.back() == L'%') source.pop_back();  // "%" splits the path
+    return backup + L"\\" + ComputerName() + L"\\" + source.substr(0, 1) + source.substr(2);
+  }
+  // Each source got "timeout /t 10" and its robocopy call, the end "timeout /t 100".
+  void ExpectCalls(const std::vector<std::wstring>& sources, const std::wstring& backup) {
+    const auto calls = runner_.RecordedCalls();
+    ASSERT_EQ(2 * sources.size() + 1, calls.size());
+    for (size_t i = 0; i < sources.size(); ++i) {
+      SCOPED_TRACE(sources[i]);
+      EXPECT_EQ((std::vector<std::wstring>{L"/t", L"10"}), calls[2 * i].args);
+      const auto& robocopy = calls[2 * i + 1];
+      ASSERT_EQ(L"robocopy", robocopy.program);
+      ASSERT_LE(2u, robocopy.args.size());
+      EXPECT_EQ(sources[i], robocopy.args[0]);
+      EXPECT_EQ(DestinationFor(backup, sources[i]), robocopy.args[1]);
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"/t", L"100"}), calls.back().args);
+  }
+  std::wstring ScriptFolder() const { return temp_ / L"Brevant.tmp\\Sollux"; }
+
+  test::BatchRunner runner_;
+  ScopedEnvironmentVariable path_;
+  ScopedEnvironmentVariable log_;
+  ScopedTempDir temp_;
+  ScopedEnvironmentVariable tmp_;
+  ScopedTempDir data_;
+};
+
+// `folder` in code page 932, with the name of the odd folder (or what is left of it) as `odd`.
+std::string Encoded(const std::wstring& folder, const std::string& odd) {
+  const size_t name = folder.rfind(L'\\') + 1;
+  const std::string parent = Ascii(folder.substr(0, name));
+  if (folder.substr(name) == kJapaneseFolder) return parent + kJapaneseFolderSjis;
+  if (folder.compare(name, 3, L"R&D") == 0) return parent + odd;
+  return Ascii(folder);
+}
+
+// The whole batch file as cmd.exe reads it: every folder name escaped, stored in code page 932.
+std::string ExpectedBatchFile(const std::vector<std::wstring>& sources) {
+  std::string text = "@echo off\r\n\r\necho\trobocopy";
+  for (const auto& source : sources) text += "\r\necho\t\t\t" + Encoded(source, "R^&D 50%%");
+  text += "\r\necho.\r\necho\t\t\tE:/_Backup_\r\n\r\n@echo on\r\n\r\ncd /d %Temp%\r\n";
+  for (const auto& source : sources) {
+    text += "timeout /t 10  &\trobocopy \"" + Encoded(source, "R&D 50%%") + "\" \"E:\\_Backup_\\" +
+            Ascii(ComputerName()) + "\\C" + Encoded(source.substr(2), "R&D 50") +
+            "\" /s /purge /mir /fft /r:3 /w:5 /xjd /max:4294967296 /xf  *.bak  *.tmp  Thumbs.db "
+            " /xd  bak  .vs  _Backup_  _Search_  _Backup_ *.tmp \r\n";
+  }
+  return text + "timeout /t 100\r\n";
+}
+
+TEST_F(BackupRun, WithStickBacksUpPlumaAndShellFoldersToIt) {
+  SetPlumaSettings();
+  const auto run = RunSollux();
+  ASSERT_TRUE(run.started);
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ("", run.err);
+  const auto sources = ExpectedSources(true);
+  ExpectCalls(sources, L"E:\\_Backup_");
+
+  // Named after the last folder, written into the program's folder in the scratch folder.
+  std::wstring last = sources.back();
+  for (wchar_t& c : last) c = (c == L':' || c == L'\\') ? L'_' : c;
+  const std::wstring batch = ScriptFolder() + L"\\RC_" + last + L"_E___Backup__smirfft.bat";
+  EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(batch));
+}
+
+// Extra arguments are stored, never read: the run is the same.
+TEST_F(BackupRun, WithStickArgumentsChangeNothing) {
+  SetPlumaSettings();
+  const auto plain = RunSollux();
+  const auto plain_calls = runner_.RecordedCalls();
+  const auto with_arguments = RunSollux({L"/x", L"two words"});
+  EXPECT_EQ(0u, with_arguments.exit_code);
+  EXPECT_EQ(plain.out, with_arguments.out);
+  EXPECT_EQ(plain.err, with_arguments.err);
+  ASSERT_EQ(plain_calls.size(), runner_.RecordedCalls().size());
+  for (size_t i = 0; i < plain_calls.size(); ++i) {
+    EXPECT_EQ(plain_calls[i].args, runner_.RecordedCalls()[i].args);
+  }
+}
+
+TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
+  SetPlumaSettings();
+  const auto run = RunSollux();
+  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ("", run.err);
+  ExpectCalls(ExpectedSources(true), temp_ / L"Brevant.tmp\\_Backup_");
+  EXPECT_NE(std::string::npos, run.out.find(Ascii(temp_.path()) + "\\Brevant.tmp\\_Backup_\n"))
+      << run.out;
+}
+
+// Without any PLUMA setting: one line per value, and the shell folders are still backed up;
+// also from a temporary folder whose name has a blank and an "&".
+TEST_F(BackupRun, WithoutStickOrSettingsBacksUpTheShellFolders) {
+  const std::wstring odd = temp_ / L"Anna Maria & Co";
+  test::MakeFolders(odd);
+  ScopedEnvironmentVariable tmp(L"TMP", odd);
+  const auto run = RunSollux();
+  EXPECT_EQ(0u, run.exit_code);
+  const std::string file_path = "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\FilePath\n";
+  EXPECT_EQ(file_path + file_path + file_path + file_path +
+                "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\PlnCtrl\n",
+            run.err);
+  ExpectCalls(ExpectedSources(false), odd + L"\\Brevant.tmp\\_Backup_");
+}
+
+}  // namespace
+}  // namespace sollux

@@ -1,0 +1,29 @@
+#!/bin/sh
+# Runs backup_e2e_tests.exe in a Wine prefix of its own: first with a USB stick as drive E:,
+# then without any removable drive. The prefix that the other tests share is never touched.
+#
+#   backup_e2e_test.sh TOOLS_DIR PREFIX TEST_EXE
+set -eu
+tools=$1
+prefix=$(realpath -m "$2")
+exe=$3
+stick="$prefix.stick"
+
+trap '"$tools/wine-run.sh" --stop "$prefix"' EXIT
+
+# run COUNT FILTER: the tests must pass, and exactly COUNT of them must have run.
+run() {
+  "$tools/wine-run.sh" --start "$prefix"
+  if ! out=$("$tools/wine-run.sh" "$prefix" "$exe" --gtest_filter="$2" 2>&1); then
+    echo "$out"
+    exit 1
+  fi
+  echo "$out"
+  echo "$out" | grep -q "^\[  PASSED  \] $1 test" || { echo "expected $1 test(s) for $2"; exit 1; }
+}
+
+mkdir -p "$stick"
+"$tools/wine-drives.sh" "$prefix" "e=floppy:$stick"
+run 2 'BackupRun.WithStick*'
+"$tools/wine-drives.sh" "$prefix"
+run 2 'BackupRun.WithoutStick*'

@@ -1,0 +1,193 @@
+#include "job/job_runner.h"
+
+#include <gtest/gtest.h>
+
+#include "base/environment.h"
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/text_file.h"
+#include "job/backup_job.h"
+#include "test/batch_runner.h"
+#include "test/scoped_environment.h"
+#include "test/temp_dir.h"
+
+namespace sollux {
+namespace {
+
+using test::ScopedEnvironmentVariable;
+using test::ScopedTempDir;
+using test::StandInCall;
+
+bool Contains(const std::vector<WString>& list, const WString& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+// Batch files run by the job itself find the recording stand-ins first on PATH; the scratch and
+// script folders lie in a private temporary folder.
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest()
+      : path_(L"PATH", runner_.bin_folder() + L";" + EnvironmentValue(L"PATH")),
+        log_(L"SOLLUX_STANDIN_LOG", runner_.log_path()),
+        tmp_(L"TMP", temp_.path()) {
+    runner_.ClearCalls();
+    test::MakeFolders(Source());
+  }
+  WString Source() const { return temp_ / L"Data"; }
+  std::vector<StandInCall> Robocopies() const {
+    std::vector<StandInCall> calls;
+    for (const auto& call : runner_.RecordedCalls()) {
+      if (call.program == L"robocopy") calls.push_back(call);
+    }
+    return calls;
+  }
+
+  test::BatchRunner runner_;
+  ScopedEnvironmentVariable path_;
+  ScopedEnvironmentVariable log_;
+  ScopedTempDir temp_;
+  ScopedEnvironmentVariable tmp_;
+};
+
+// The planning driver's case: the composed text is written as it is (also without a source),
+// and Run comes back only when the batch file has ended.
+TEST_F(RunTest, ComposedScriptIsWrittenAsComposedAndRunToItsEnd) {
+  BackupJob job;
+  job.SetDestination((temp_ / L"Copy").c_str());
+  job.ComposeScript({Source()});
+  EXPECT_TRUE(job.Run(3, true));
+  EXPECT_EQ(ToShiftJis(job.ScriptText()), test::ReadFileBytes(ScriptPathOf(job)));
+  const auto calls = runner_.RecordedCalls();
+  ASSERT_EQ(3u, calls.size());
+  EXPECT_EQ(L"timeout", calls[0].program);
+  EXPECT_EQ(L"robocopy", calls[1].program);
+  EXPECT_EQ(Source(), calls[1].args.at(0));
+  EXPECT_EQ(L"timeout", calls[2].program);
+
+  BackupJob nothing;
+  nothing.ComposeScript({temp_ / L"missing"});
+  ASSERT_TRUE(nothing.Source().empty());
+  nothing.Run(3, true);
+  EXPECT_EQ(ToShiftJis(nothing.ScriptText()), test::ReadFileBytes(ScriptPathOf(nothing)));
+}
+
+// Without a composed text the runner composes a copy; a copy that lacks a folder keeps the
+// backup folder, temporary files and files over 1 MiB out.
+TEST_F(RunTest, FreshJobWithoutDestinationIsGuarded) {
+  BackupJob job;
+  job.SetSource(Source().c_str());
+  job.Run(1, true);
+  const std::string text = test::ReadFileBytes(ScriptPathOf(job));
+  EXPECT_NE(std::string::npos, text.find(" /max:1048576 /xf ")) << text;
+  EXPECT_NE(std::string::npos, text.find(" /xd  _Backup_ *.tmp \r\n")) << text;
+  const auto robocopies = Robocopies();
+  ASSERT_EQ(1u, robocopies.size());
+  for (const wchar_t* argument : {L"/xd", L"_Backup_", L"*.tmp", L"/max:1048576"}) {
+    EXPECT_TRUE(Contains(robocopies[0].args, argument)) << testing::PrintToString(argument);
+  }
+  EXPECT_EQ(L"", job.ScriptText());  // the job itself is not changed
+  EXPECT_EQ(L"", job.ExcludedDirs());
+}
+
+TEST_F(RunTest, FreshJobWithBothFoldersKeepsItsSwitches) {
+  BackupJob job;
+  job.SetSource(Source().c_str());
+  job.SetDestination((temp_ / L"Copy").c_str());
+  job.Run(1, true);
+  const auto robocopies = Robocopies();
+  ASSERT_EQ(1u, robocopies.size());
+  EXPECT_EQ(temp_ / L"Copy", robocopies[0].args.at(1));
+  EXPECT_FALSE(Contains(robocopies[0].args, L"/xd"));
+  EXPECT_FALSE(Contains(robocopies[0].args, L"/max:1048576"));
+  EXPECT_TRUE(Contains(robocopies[0].args, L"/xo"));
+}
+
+// A user name with a blank puts one into the temporary folder; "&" and parentheses are
+// allowed in folder names too. cmd.exe must still run the batch file.
+TEST_F(RunTest, ScriptFolderWithBlankAmpersandAndParentheses) {
+  const WString odd = temp_ / L"Anna Maria & Co (2)";
+  test::MakeFolders(odd);
+  ScopedEnvironmentVariable tmp(L"TMP", odd);
+  BackupJob job;
+  job.ComposeScript({Source()});
+  job.Run(3, true);
+  ASSERT_EQ(0u, ScriptPathOf(job).find(odd));
+  EXPECT_EQ(1u, Robocopies().size());
+
+  // Handed over unquoted, as the interpreter call once did, nothing runs at all.
+  runner_.ClearCalls();
+  Sys().RunCommand(ScriptPathOf(job).c_str());
+  EXPECT_EQ(0u, runner_.RecordedCalls().size());
+}
+
+// Records the shell and interpreter calls, and fails every file open without waiting.
+class RecordingStarts : public RealSystemApi {
+ public:
+  HINSTANCE ShellExecuteW(HWND, const wchar_t*, const wchar_t* file, const wchar_t*, const wchar_t*,
+                          int show) override {
+    shell_file = file;
+    shell_show = show;
+    return reinterpret_cast<HINSTANCE>(42);
+  }
+  int RunCommand(const wchar_t* command) override {
+    commands.push_back(command);
+    return 0;
+  }
+  FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override {
+    return fail_opens ? nullptr : RealSystemApi::OpenFile(path, mode);
+  }
+  void Sleep(DWORD) override {}
+
+  bool fail_opens = false;
+  WString shell_file;
+  int shell_show = -1;
+  std::vector<WString> commands;
+};
+
+TEST_F(RunTest, ThroughTheShellWithTheShowCommand) {
+  RecordingStarts api;
+  ScopedSystemApi scoped(api);
+  BackupJob job;
+  job.ComposeScript({Source()});
+  EXPECT_TRUE(job.Run(3, false));
+  EXPECT_EQ(ScriptPathOf(job), api.shell_file);
+  EXPECT_EQ(3, api.shell_show);
+  EXPECT_TRUE(api.commands.empty());
+  EXPECT_TRUE(PathExists(api.shell_file.c_str(), true));
+}
+
+// A batch file that could not be written is not run: an older file of the same name would run
+// instead, or nothing. The failure is named on the error stream.
+TEST_F(RunTest, UnwrittenScriptIsNotRun) {
+  RecordingStarts api;
+  api.fail_opens = true;
+  ScopedSystemApi scoped(api);
+  BackupJob job;
+  job.ComposeScript({Source()});
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(job.Run(3, true));
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(api.commands.empty());
+  const WString path = ScriptPathOf(job);
+  const std::string line = "The batch file could not be written and was not run: " +
+                           std::string(path.begin(), path.end()) + "\n";
+  EXPECT_NE(std::string::npos, errors.find(line)) << errors;
+}
+
+TEST(ScriptPathTest, FitsMaxPathWhateverTheFolderNames) {
+  ScopedTempDir temp;
+  const WString deep = temp / WString(120, L'd');
+  test::MakeFolders(deep);
+  ScopedEnvironmentVariable tmp(L"TMP", deep);
+  BackupJob job;
+  job.SetSource((L"C:\\" + WString(200, L's')).c_str());
+  job.SetDestination(L"E:/_Backup_");
+  const WString path = ScriptPathOf(job);
+  EXPECT_LE(path.size(), 259u);
+  EXPECT_EQ(0u, path.find(deep + L"\\Brevant.tmp\\"));
+  EXPECT_EQ(L"_sfft.bat", path.substr(path.size() - 9)) << path;
+  EXPECT_EQ(path, ScriptPathOf(job));
+}
+
+}  // namespace
+}  // namespace sollux
