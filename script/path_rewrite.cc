@@ -1,5 +1,7 @@
 #include "script/path_rewrite.h"
 
+#include <algorithm>
+
 #include "base/environment.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -21,6 +23,43 @@ WString ConnectionOf(const WString& drive) {
 }
 
 WString PlainText(const wchar_t* text) { return WString(text != nullptr ? text : L""); }
+
+// Full stops and blanks alone: ".." names the folder above, and Windows trims trailing full
+// stops and blanks from a path's last name, so "..." or ".. " may act as "." or "..".
+bool IsDotElement(const WString& element) {
+  return element.find(L'.') != WString::npos && element.find_first_not_of(L". ") == WString::npos;
+}
+
+// The elements between every backslash and slash, quoted or not (Windows does not care for
+// quotes in a path).
+WStringList PathElements(const WString& path) {
+  WStringList elements;
+  for (size_t start = 0, end; start <= path.size(); start = end + 1) {
+    end = std::min(path.find_first_of(L"\\/", start), path.size());
+    elements.push_back(path.substr(start, end - start));
+  }
+  return elements;
+}
+
+// `part`, a folder text to be placed below the backup folder, with "." and ".." resolved as
+// Windows resolves them in the source, never above its first `root` elements (the drive letter,
+// or the server and share), and other elements of full stops and blanks left out. A source such
+// as C:\..\..\Windows, or a folder named ..%..%x whose percent signs become separators, must
+// not lead the mirror, which deletes what its source lacks, out of the backup folder. A part
+// without such elements comes back as it is.
+WString WithoutDotElements(const WString& part, size_t root) {
+  const WStringList elements = PathElements(part);
+  if (std::none_of(elements.begin(), elements.end(), IsDotElement)) return part;
+  WStringList kept;
+  for (const WString& element : elements) {
+    if (element == L"..") {
+      if (kept.size() > root) kept.pop_back();
+    } else if (!element.empty() && !IsDotElement(element)) {
+      kept.push_back(element);
+    }
+  }
+  return JoinWithChar(kept, L'\\');
+}
 
 }  // namespace
 
@@ -52,10 +91,11 @@ WString BackupDestinationFor(const wchar_t* source, const wchar_t* destination) 
   WString dest = Unquote(destination);
   if (!EqualsIgnoreCase(FileNamePart(dest), kBackupFolderName)) return dest;
   WString src = NormalizeSeparators(Unquote(source), L'\\');
-  if (FindIgnoreCase(src, L":", 0) != WString::npos) {
-    dest = WithTrailingSeparator(dest) + MachineName();
-  }
+  const bool drive_path = FindIgnoreCase(src, L":", 0) != WString::npos;
+  const bool unc_path = src.starts_with(L"\\\\");
+  if (drive_path) dest = WithTrailingSeparator(dest) + WithoutDotElements(MachineName(), 0);
   src = JoinWithChar(SplitText(src, L"/:%"), L'\\');
+  src = WithoutDotElements(src, drive_path ? 1 : unc_path ? 2 : 0);
   return NormalizeSeparators(WithTrailingSeparator(dest) + src, L'\\');
 }
 

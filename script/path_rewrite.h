@@ -17,7 +17,10 @@ WString MappedDriveToUnc(const wchar_t* path);
 
 // The destination without enclosing quotes. When its last component is the backup folder, the
 // source's own subfolder below it: B\<machine>\X\a\b for a source X:\a\b, B\server\share\a for
-// \\server\share\a. Slashes, colons and percent signs in the source become separators.
+// \\server\share\a. Slashes, colons and percent signs in the source become separators. The
+// subfolder never leads out of B: "." and ".." in the source (or the machine's name) are
+// resolved as Windows resolves them in the source, stopping at the drive letter (or the server
+// and share), and other names of full stops and blanks alone are left out.
 WString BackupDestinationFor(const wchar_t* source, const wchar_t* destination);
 
 // The computer's name, else the first non-empty of COMPUTERNAME, USERDOMAIN, HOSTNAME and

@@ -54,6 +54,44 @@ TEST(BackupDestinationForTest, ExamplesOnMachinePc01) {
   }
 }
 
+// Inputs of the randomized tests that led a mirror, which deletes what its source lacks, out
+// of the backup folder. "." and ".." are resolved as Windows resolves them in the source, never
+// above the drive letter or the share; other names of full stops and blanks are left out.
+TEST(BackupDestinationForTest, NothingClimbsOutOfTheBackupFolder) {
+  const struct {
+    const wchar_t* name;
+    const wchar_t* computer;
+    const wchar_t* source;
+    WString expected;
+  } cases[] = {
+      {L"parent folders above the drive", L"PC01", L"C:\\..\\..\\..\\Windows",
+       L"D:\\_Backup_\\PC01\\C\\Windows"},
+      {L"parent folder inside the source", L"PC01", L"C:\\Data\\..\\Users\\anna",
+       L"D:\\_Backup_\\PC01\\C\\Users\\anna"},
+      {L"percent signs that become separators", L"PC01", L"C:\\Data\\..%..%..%..%x",
+       L"D:\\_Backup_\\PC01\\C\\x"},
+      {L"dots in a quoted element", L"PC01", L"C:\\'..\\..\\..\\..\\x'",
+       L"D:\\_Backup_\\PC01\\C\\x'"},
+      {L"slashes in a quoted element", L"PC01", L"C:/'../../../x'", L"D:\\_Backup_\\PC01\\C\\x'"},
+      {L"parent folders above the share", L"PC01", L"\\\\server\\share\\..\\..\\x",
+       L"D:\\_Backup_\\server\\share\\x"},
+      {L"device path with a dot (from the randomized test)", L"PC01",
+       L"\\\\.\\\\<x\\B)/Y\\/y%8*j/i\\\\.\\/\\%~dp0", L"D:\\_Backup_\\<x\\B)\\Y\\y\\8*j\\i\\~dp0"},
+      {L"three dots and dots with blanks", L"PC01", L"C:\\a\\...\\.. \\b\\. ",
+       L"D:\\_Backup_\\PC01\\C\\a\\b"},
+      {L"computer name of two dots", L"..", L"C:\\Data", L"D:\\_Backup_\\C\\Data"},
+      {L"computer name that climbs", L"a\\..\\..", L"C:\\Data", L"D:\\_Backup_\\C\\Data"},
+      {L"names with dots in them are kept", L"PC01", L"C:\\a..b\\.x\\x.",
+       L"D:\\_Backup_\\PC01\\C\\a..b\\.x\\x."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FixedComputerName api(c.computer);
+    ScopedSystemApi scoped(api);
+    EXPECT_EQ(c.expected, BackupDestinationFor(c.source, L"D:\\_Backup_"));
+  }
+}
+
 // Clears the computer name and all four variables that stand in for it.
 class NoMachineName : public testing::Test {
  protected:
