@@ -43,7 +43,8 @@ wchar_t FileNameChar(wchar_t c) {
     case L'>':
       return L')';
     default:
-      return c;
+      // No control character can stand in a file name: the others go the way of the tab.
+      return c < 0x20 ? L'.' : c;
   }
 }
 
@@ -86,8 +87,10 @@ WString FitScriptFileName(const WString& name, size_t max_length) {
   const WString kept_end = name.substr(end);
   const size_t fixed = begin + kDigestLength + kept_end.size();
   const size_t room = max_length > fixed ? max_length - fixed : 0;
-  return name.substr(0, begin) + Head(name.substr(begin, end - begin), room) + kDigestMark +
-         PaddedNumberText(Digest(name), 16, kDigestLength - 1) + kept_end;
+  WString fitted = name.substr(0, begin) + Head(name.substr(begin, end - begin), room) +
+                   kDigestMark + PaddedNumberText(Digest(name), 16, kDigestLength - 1) + kept_end;
+  // A name barely longer than a tiny limit would only grow by its digest.
+  return fitted.size() < name.size() ? fitted : name;
 }
 
 WString BackupJob::ScriptFileName() {

@@ -18,9 +18,9 @@ inline constexpr size_t kMaxScriptFileNameLength = 128;
 inline constexpr size_t kMaxScriptPathLength = 259;
 
 // `text` with the characters that cannot stand in a file name replaced: tab, line feed,
-// carriage return, double quote, comma, semicolon and vertical bar by ".", blank, slash, colon,
-// question mark and backslash by "_", "#" and "%" by "-", "*" by "x", "<" by "(" and ">" by ")".
-// Every other character is kept.
+// carriage return and every other control character, double quote, comma, semicolon and
+// vertical bar by ".", blank, slash, colon, question mark and backslash by "_", "#" and "%" by
+// "-", "*" by "x", "<" by "(" and ">" by ")". Every other character is kept.
 WString ToFileNameChars(const WString& text);
 
 // `name` when it has at most `max_length` characters. Otherwise a name of exactly
@@ -28,7 +28,8 @@ WString ToFileNameChars(const WString& text);
 // switch letters and ".bat"), as much of the folders as fits, and "~" with eight hexadecimal
 // digits of a digest of the whole `name`, so that names that differ only in the dropped part
 // stay different: RC_C__Data_Some_very_lo~1f0c33a2_smirfft.bat. When not even that minimal
-// form fits, the minimal form comes back, longer than `max_length`. A pure function.
+// form fits, the minimal form comes back, longer than `max_length`, or `name` itself when the
+// minimal form would not be shorter. A pure function.
 //
 // The job runner passes kMaxScriptPathLength minus the length of the script folder, so that
 // the whole path of the batch file stays within MAX_PATH.

@@ -24,6 +24,12 @@ TEST(ToFileNameCharsTest, ReplacesWhatAFileNameCannotHold) {
       {L"C:\\Data\\Patterns", L"C__Data_Patterns"},
       {L"E:/_Backup_", L"E___Backup_"},
       {L"\\\\server\\50% #1", L"__server_50-_-1"},
+      // Found by the randomized test: every control character, NUL included, becomes ".".
+      {L"/\\/n X\"\x000C*\\*:", L"___n_X..x_x_"},
+      {WString(L"a\x01\x1F\0\x0B"
+               L"b",
+               6),
+       L"a....b"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.from));
@@ -121,6 +127,17 @@ TEST(ScriptFileNameTest, OverlongNamesAreCutWithADigest) {
   EXPECT_NE(first, second);
 }
 
+// A source with control characters, which the registry can hold, still names a file that can
+// be written.
+TEST(ScriptFileNameTest, ControlCharactersBecomeFullStops) {
+  BackupJob job;
+  job.SetSource(
+      L"C:\\Data\\a\x07\x1B"
+      L"b");
+  job.SetDestination(L"D:\\_Backup_");
+  EXPECT_EQ(L"RC_C__Data_a..b_D___Backup__sfft.bat", job.ScriptFileName());
+}
+
 TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
   const WString name =
       L"RC_C__Users_..._Roaming_Vendor_Suite_Master_Patterns_E__Backups_Office__"
@@ -144,6 +161,27 @@ TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
   other[40] = L'X';
   EXPECT_NE(FitScriptFileName(name, 40), FitScriptFileName(other, 40));
   EXPECT_EQ(FitScriptFileName(name, 40), FitScriptFileName(name, 40));
+}
+
+// Found by the randomized test: the short form of a name just over a tiny limit would be longer
+// than the name itself.
+TEST(FitScriptFileNameTest, NeverLengthensAName) {
+  const struct {
+    WString name;
+    size_t max_length;
+  } cases[] = {
+      {L"RC_iT4WIV):_smirfft.bat", 20},
+      {L"RC_|\x4DAA\xFF3C_smirfft.bat", 17},
+      {L"RC_ab_smirfft.bat", 0},
+      {L"plain.bat", 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.name, FitScriptFileName(c.name, c.max_length));
+  }
+  // One unit more, and the short form is shorter than the name.
+  const WString longer = L"RC_abcdefghijklmn_smirfft.bat";
+  EXPECT_EQ(24u, FitScriptFileName(longer, 0).size());
 }
 
 TEST(FitScriptFileNameTest, NeverSplitsASurrogatePair) {
