@@ -27,7 +27,7 @@ bool IsNestedFolder(const WString& source, const WString& destination);
 
 // `folder` between double quotes, written so that cmd.exe and the C runtime's argument parser
 // hand it to robocopy exactly: percent signs doubled, and backslashes before the closing quote
-// doubled so that they do not escape it.
+// (also those that code page 932 makes of a yen sign) doubled so that they do not escape it.
 WString QuotedFolder(const WString& folder);
 
 }  // namespace sollux

@@ -154,6 +154,11 @@ TEST(QuotedFolderTest, BackslashesBeforeTheClosingQuoteAreDoubled) {
       {L"\\\\", L"\"\\\\\\\\\""},
       {L"C:\\a\\b/", L"\"C:\\a\\b/\""},
       {L"C:\\50%\\", L"\"C:\\50%%\\\\\""},
+      // Found by the randomized test: code page 932 writes the yen sign as a backslash, which
+      // would escape the closing quote and run the folders and switches together.
+      {L"c://\x00A5", L"\"c://\x00A5\\\""},
+      {L"C:\\Data\\\x00A5", L"\"C:\\Data\\\x00A5\\\\\""},
+      {L"C:\\\x00A5x", L"\"C:\\\x00A5x\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.folder);

@@ -5,15 +5,6 @@
 namespace sollux {
 namespace {
 
-// The character that cmd.exe reads where the batch file holds `c`: the file goes through code
-// page 932, which writes some characters outside ASCII as ASCII bytes.
-wchar_t ReadAs(wchar_t c) {
-  if (c < 0x80) return c;
-  const std::string bytes = ToShiftJis(WString(1, c));
-  if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) return bytes[0];
-  return c;
-}
-
 bool IsControl(wchar_t c) { return c < 0x20; }
 
 bool IsUnquotedSpecial(wchar_t c) {
@@ -21,6 +12,13 @@ bool IsUnquotedSpecial(wchar_t c) {
 }
 
 }  // namespace
+
+wchar_t ReadAs(wchar_t c) {
+  if (c < 0x80) return c;
+  const std::string bytes = ToShiftJis(WString(1, c));
+  if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) return bytes[0];
+  return c;
+}
 
 WString EscapeForEcho(const WString& text) {
   WString escaped;
@@ -51,6 +49,13 @@ WString EscapeForCommandLine(const WString& text) {
     escaped += c;
   }
   return escaped;
+}
+
+bool NamedExactly(const WString& folder) {
+  for (const wchar_t c : folder) {
+    if (IsControl(c) || c == L'"') return false;
+  }
+  return SurvivesShiftJis(folder);
 }
 
 }  // namespace sollux

@@ -14,6 +14,10 @@
 
 namespace sollux {
 
+// The character that cmd.exe reads where the batch file holds `c`: the file goes through code
+// page 932, which writes some characters outside ASCII as ASCII bytes (¥ as the backslash).
+wchar_t ReadAs(wchar_t c);
+
 // For the unquoted rest of an echo line: "^" before & | < > ^ and the double quote, percent
 // signs doubled. A control character, which no folder name holds and which could end the line,
 // becomes "_". The echo command itself still takes a whole text of "on", "off" or one that
@@ -24,6 +28,10 @@ WString EscapeForEcho(const WString& text);
 // would end the quoted argument and a control character could end the line; no folder name holds
 // either, and each becomes "_".
 WString EscapeForCommandLine(const WString& text);
+
+// True when a folder written between double quotes reaches the program as it is: its text
+// survives code page 932 and holds no control character or double quote.
+bool NamedExactly(const WString& folder);
 
 }  // namespace sollux
 

@@ -5,7 +5,6 @@
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/text.h"
-#include "base/text_file.h"
 #include "job/backup_job.h"
 #include "job/command_line.h"
 #include "script/batch_escape.h"
@@ -23,7 +22,7 @@ constexpr size_t kShortPrefix = 3;
 constexpr size_t kBannerSourceLength = 50;
 
 constexpr wchar_t kLostFolderMessage[] =
-    L"cannot be backed up by this batch file, code page 932 has no exact form for the folder: ";
+    L"cannot be backed up by this batch file, which has no exact form for the folder: ";
 
 bool IsSeparatorPair(const WString& path) {
   return (path[0] == L'\\' && path[1] == L'\\') || (path[0] == L'/' && path[1] == L'/');
@@ -39,12 +38,12 @@ bool Qualifies(const WString& source) { return !source.empty() && DirectoryExist
 
 // The batch file is stored in code page 932: a folder whose name has no exact form there
 // names another folder in the file (an e with an acute accent becomes e, the yen sign a
-// backslash), so its copy would silently go missing. `reported` keeps each folder to one line per
-// script.
+// backslash), so its copy would silently go missing; so would one whose control characters or
+// double quotes the command line replaces. `reported` keeps each folder to one line per script.
 void ReportLostFolders(BackupJob& job, WStringList& reported) {
   const CommandFolders folders = CommandFoldersOf(job);
   for (const WString& folder : {folders.source, folders.destination}) {
-    if (SurvivesShiftJis(folder) ||
+    if (NamedExactly(folder) ||
         std::find(reported.begin(), reported.end(), folder) != reported.end()) {
       continue;
     }

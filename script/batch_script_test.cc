@@ -39,6 +39,8 @@ TEST(PathRootTest, DriveOrServer) {
       {L"\\\\fileserver", L""},
       {L"\\\\", L""},
       {L"\\/server\\share", L""},
+      // From the randomized test: a server name may be empty.
+      {L"//\\/x", L"//"},
       {L"\\Data\\Master", L""},
       {L"Master\\Patterns", L""},
   };
@@ -258,7 +260,7 @@ TEST(ComposeScriptTest, AwkwardFolderNamesAreEscaped) {
 }
 
 constexpr char kLostFolder[] =
-    "cannot be backed up by this batch file, code page 932 has no exact form for the folder: ";
+    "cannot be backed up by this batch file, which has no exact form for the folder: ";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -301,6 +303,31 @@ TEST(ComposeScriptTest, FoldersLostInCodePage932AreReported) {
   job.ComposeScript({sources[2]});
   job.ComposeSingleScript();
   EXPECT_EQ("", GetCapturedStderr());
+}
+
+// Found by the randomized test: a folder text with a control character or a double quote, which
+// the command line writes as "_", went missing without a word. No folder on disk has such a
+// name, but a registry value can, and the single-source form makes no existence test.
+TEST(ComposeScriptTest, FoldersWithControlsOrQuotesAreReported) {
+  const struct {
+    const wchar_t* name;
+    WString source;
+  } cases[] = {
+      {L"tab", L"C:\\Data\\a\tb"},
+      {L"vertical tab", L"\\\\server\\share\\h\x0Bx"},
+      {L"double quote", L"C:\\Data\\a\"b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    BackupJob job;
+    job.SetSource(c.source.c_str());
+    job.SetDestination(L"D:\\Copies");
+    CaptureStderr();
+    job.ComposeSingleScript();
+    const std::vector<std::string> lines = Lines(GetCapturedStderr());
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_TRUE(lines[0].starts_with(kLostFolder));
+  }
 }
 
 }  // namespace
