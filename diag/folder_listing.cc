@@ -1,5 +1,6 @@
 #include "diag/folder_listing.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/path.h"
@@ -79,9 +80,11 @@ bool MatchesPattern(const WString& path, const WString& pattern) {
   if (pat == L"*.*") return name.find(L'.') != WString::npos;
   // Taken literally, the anchored search below would let "ab" match "abab" too.
   if (pat.find(L'*') == WString::npos) return name == pat;
+  // Every star counts, also after a quote: SplitAtChar would keep a quoted run whole.
   WStringList tokens;
-  for (WString& piece : SplitAtChar(pat, L'*')) {
-    if (!piece.empty()) tokens.push_back(std::move(piece));
+  for (size_t start = 0, star; start <= pat.size(); start = star + 1) {
+    star = std::min(pat.find(L'*', start), pat.size());
+    if (star > start) tokens.push_back(pat.substr(start, star - start));
   }
   size_t from = 0;
   for (const WString& token : tokens) {

@@ -96,6 +96,12 @@ TEST(MatchesPatternTest, Examples) {
       {L"Tool.exe", L"tool.exe", true},  // without a star the whole name must be equal
       {L"tool.exetool.exe", L"tool.exe", false},
       {L"", L"*.txt", false},
+      // Found by the randomized test: a quote opening a piece kept the stars up to its partner,
+      // or to the end, from counting.
+      {L"x\"a_b\"", L"*\"a*b\"*", true},
+      {L"C:\\'y'/T^ r", L"'*", true},
+      {L"\"*\x1585{", L"\"**{", true},
+      {L"'a'.txt", L"'*'*.txt", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(WString(c.path) + L" ~ " + c.pattern);
