@@ -102,6 +102,26 @@ TEST(NormalizeSeparatorsTest, Examples) {
   EXPECT_EQ(L"C:/a/b", NormalizeSeparators(L"C:\\a\\\\b\\", L'/'));
 }
 
+// Inputs of the randomized test on which a second call changes the result, by design of the
+// three passes: a quote pairs up differently once the slashes have become backslashes, and a
+// first element followed by an empty one keeps a separator that a second call drops.
+TEST(NormalizeSeparatorsTest, WhereASecondCallChangesTheResult) {
+  const struct {
+    const wchar_t* name;
+    WString input, once, twice;
+  } cases[] = {
+      {L"quote spanning a slash", L"a/\"b\\c/d\"", L"a\\\"b\\c/d\"", L"a\\\"b\\c\\d\""},
+      {L"one element and slashes", L"?G\xDC9B%\x03A9///", L"?G\xDC9B%\x03A9\\", L"?G\xDC9B%\x03A9"},
+      {L"four backslashes", L"\\\\\\\\", L"\\", L""},
+      {L"drive and three backslashes", L"C:\\\\\\", L"C:\\", L"C:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.once, NormalizeSeparators(c.input, L'\\'));
+    EXPECT_EQ(c.twice, NormalizeSeparators(c.once, L'\\'));
+  }
+}
+
 TEST(FileNameTest, NameAndStem) {
   struct Case {
     WString path, name, stem;
