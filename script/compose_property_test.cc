@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <iostream>
-#include <sstream>
 
 #include "base/path.h"
 #include "base/text.h"
@@ -18,6 +16,7 @@
 #include "test/property_check.h"
 #include "test/random_machine.h"
 #include "test/random_text.h"
+#include "test/wide_error_capture.h"
 
 namespace sollux {
 namespace {
@@ -27,6 +26,7 @@ using test::Property;
 using test::RandomMachine;
 using test::RandomText;
 using test::SeedFor;
+using test::WideErrorCapture;
 
 // The switches that the batch file's name shows.
 struct NamedSwitches {
@@ -91,27 +91,6 @@ WStringList Qualifying(const WStringList& sources) {
   }
   return qualifying;
 }
-
-// Catches what ErrorLine writes to the wide standard error stream, as it is: a capture of the
-// stream's file would lose what the C runtime cannot convert, and its text-mode reading would
-// stop at a Ctrl-Z.
-class WideErrorCapture {
- public:
-  WideErrorCapture() : previous_(std::wcerr.rdbuf(&buffer_)) {}
-  ~WideErrorCapture() { std::wcerr.rdbuf(previous_); }
-  WideErrorCapture(const WideErrorCapture&) = delete;
-  WideErrorCapture& operator=(const WideErrorCapture&) = delete;
-
-  WString Take() {
-    WString text = buffer_.str();
-    buffer_.str(WString());
-    return text;
-  }
-
- private:
-  std::wstringbuf buffer_;
-  std::wstreambuf* previous_;
-};
 
 // Checks one multi-source text line by line.
 void CheckScript(Property& script, BackupJob& job, const WStringList& qualifying, bool list_only) {
