@@ -59,7 +59,8 @@ WString QuotedFolder(const WString& folder) {
   // run the two folders and the switches together. A yen sign is a backslash once the file is
   // in code page 932.
   size_t trailing = 0;
-  while (trailing < quoted.size() && ReadAs(quoted[quoted.size() - 1 - trailing]) == L'\\') {
+  while (trailing < quoted.size() &&
+         ReadInBatchFile(quoted[quoted.size() - 1 - trailing]) == L'\\') {
     ++trailing;
   }
   quoted.append(trailing, L'\\');

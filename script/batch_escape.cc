@@ -13,7 +13,7 @@ bool IsUnquotedSpecial(wchar_t c) {
 
 }  // namespace
 
-wchar_t ReadAs(wchar_t c) {
+wchar_t ReadInBatchFile(wchar_t c) {
   if (c < 0x80) return c;
   const std::string bytes = ToShiftJis(WString(1, c));
   if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) return bytes[0];
@@ -24,7 +24,7 @@ WString EscapeForEcho(const WString& text) {
   WString escaped;
   escaped.reserve(text.size());
   for (const wchar_t c : text) {
-    const wchar_t read = ReadAs(c);
+    const wchar_t read = ReadInBatchFile(c);
     if (IsControl(read)) {
       escaped += L'_';
       continue;
@@ -40,7 +40,7 @@ WString EscapeForCommandLine(const WString& text) {
   WString escaped;
   escaped.reserve(text.size());
   for (const wchar_t c : text) {
-    const wchar_t read = ReadAs(c);
+    const wchar_t read = ReadInBatchFile(c);
     if (IsControl(read) || read == L'"') {
       escaped += L'_';
       continue;

@@ -16,7 +16,7 @@ namespace sollux {
 
 // The character that cmd.exe reads where the batch file holds `c`: the file goes through code
 // page 932, which writes some characters outside ASCII as ASCII bytes (¥ as the backslash).
-wchar_t ReadAs(wchar_t c);
+wchar_t ReadInBatchFile(wchar_t c);
 
 // For the unquoted rest of an echo line: "^" before & | < > ^ and the double quote, percent
 // signs doubled. A control character, which no folder name holds and which could end the line,

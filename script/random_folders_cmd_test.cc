@@ -152,6 +152,51 @@ class RandomFoldersThroughCmdTest : public testing::Test {
     return sources;
   }
 
+  WString Backup() const { return tree_ / L"dst\\_Backup_"; }
+
+  // For each folder a pause and a copy into its backup folder, then the closing pause.
+  std::vector<Args> ExpectedCalls(const WStringList& sources) const {
+    std::vector<Args> expected;
+    for (const WString& source : sources) {
+      const WString destination = BackupDestinationFor(source.c_str(), Backup().c_str());
+      if (source.find(L'\'') == WString::npos) {
+        EXPECT_EQ(BackupFolderOf(Backup(), source), destination) << test::Printable(source);
+      }
+      expected.push_back({L"timeout", L"/t", L"10"});
+      Args robocopy = {L"robocopy", source, destination};
+      for (const WString& arg : Switches()) robocopy.push_back(arg);
+      expected.push_back(robocopy);
+    }
+    expected.push_back({L"timeout", L"/t", L"100"});
+    return expected;
+  }
+
+  // The banner, line by line, then nothing but the commands that cmd.exe echoes after its
+  // prompt: an error message there would mean that a name ran something. The first command
+  // changes to %Temp%, here a private folder.
+  void ExpectBannerThenPrompts(const BatchRun& run, const WStringList& sources) const {
+    std::vector<WString> banner = {L"robocopy"};
+    for (const WString& source : sources) banner.push_back(L"\t\t" + source);
+    banner.push_back(L"");
+    banner.push_back(L"\t\t" + Backup());
+    const std::vector<WString> lines = run.OutputLines();
+    ASSERT_LE(banner.size(), lines.size());
+    for (size_t i = 0; i < banner.size(); ++i) EXPECT_EQ(banner[i], lines[i]) << "line " << i;
+    for (size_t i = banner.size(); i < lines.size(); ++i) {
+      EXPECT_TRUE(lines[i].empty() || lines[i].starts_with(temp_.path() + L">") ||
+                  lines[i].starts_with(runner_.folder() + L">cd /d "))
+          << "cmd.exe wrote: " << test::Printable(lines[i]);
+    }
+  }
+
+  // No stray file from a redirection, no folder from a command, where cmd.exe ran.
+  void ExpectNoStrayFiles() const {
+    EXPECT_TRUE(Entries(temp_.path()).empty());
+    EXPECT_EQ((std::set<WString>{L"bin", L"bin\\robocopy.exe", L"bin\\timeout.exe", L"calls.log",
+                                 L"console.out", L"run.bat"}),
+              Entries(runner_.folder()));
+  }
+
   BackupJob Job() const {
     BackupJob job;
     job.SetMirror(true);
@@ -159,7 +204,7 @@ class RandomFoldersThroughCmdTest : public testing::Test {
     job.SetExcludeDirsEnabled(true);
     job.SetExcludedDirs(L" bak ");
     job.SetLongFinalPause(true);
-    job.SetDestination((tree_ / L"dst\\_Backup_").c_str());
+    job.SetDestination(Backup().c_str());
     return job;
   }
 
@@ -176,26 +221,14 @@ TEST_F(RandomFoldersThroughCmdTest, EveryFolderArrivesExactlyAndNothingElseRuns)
   const WStringList sources = MakeRandomFolders(random, kFolderCount);
   for (const WString& source : sources) ASSERT_TRUE(SurvivesShiftJis(source)) << source;
   BackupJob job = Job();
-  testing::internal::CaptureStderr();
+  test::WideErrorCapture errors;
   job.ComposeScript(sources);
-  EXPECT_EQ("", testing::internal::GetCapturedStderr()) << "a folder was reported as lost";
+  EXPECT_EQ(L"", errors.Take()) << "a folder was reported as lost";
   const std::set<WString> tree_before = Entries(tree_.path());
   const BatchRun run = runner_.Run(job.ScriptText());
   ASSERT_TRUE(run.finished);
 
-  std::vector<Args> expected;
-  const WString backup = tree_ / L"dst\\_Backup_";
-  for (const WString& source : sources) {
-    const WString destination = BackupDestinationFor(source.c_str(), backup.c_str());
-    if (source.find_first_of(L"'") == WString::npos) {
-      EXPECT_EQ(BackupFolderOf(backup, source), destination) << test::Printable(source);
-    }
-    expected.push_back({L"timeout", L"/t", L"10"});
-    Args robocopy = {L"robocopy", source, destination};
-    for (const WString& arg : Switches()) robocopy.push_back(arg);
-    expected.push_back(robocopy);
-  }
-  expected.push_back({L"timeout", L"/t", L"100"});
+  const std::vector<Args> expected = ExpectedCalls(sources);
   std::vector<Args> calls;
   for (const StandInCall& call : run.calls) calls.push_back(ArgsOf(call));
   ASSERT_EQ(expected.size(), calls.size());
@@ -203,27 +236,9 @@ TEST_F(RandomFoldersThroughCmdTest, EveryFolderArrivesExactlyAndNothingElseRuns)
     SCOPED_TRACE(test::Printable(i % 2 == 1 ? sources[i / 2] : L"(pause)"));
     EXPECT_EQ(expected[i], calls[i]);
   }
-
-  // The banner, line by line, then only the commands that cmd.exe echoes after its prompt.
-  std::vector<WString> banner = {L"robocopy"};
-  for (const WString& source : sources) banner.push_back(L"\t\t" + source);
-  banner.push_back(L"");
-  banner.push_back(L"\t\t" + backup);
-  const std::vector<WString> lines = run.OutputLines();
-  ASSERT_LE(banner.size(), lines.size());
-  for (size_t i = 0; i < banner.size(); ++i) EXPECT_EQ(banner[i], lines[i]) << "line " << i;
-  // cmd.exe changes to %Temp% (here a private folder) in the batch file's first command.
-  for (size_t i = banner.size(); i < lines.size(); ++i) {
-    EXPECT_TRUE(lines[i].empty() || lines[i].starts_with(temp_.path() + L">") ||
-                lines[i].starts_with(runner_.folder() + L">cd /d "))
-        << "cmd.exe wrote: " << test::Printable(lines[i]);
-  }
-  // Nothing created anywhere: no stray file from a redirection, no folder from a command.
+  ExpectBannerThenPrompts(run, sources);
   EXPECT_EQ(tree_before, Entries(tree_.path()));
-  EXPECT_TRUE(Entries(temp_.path()).empty());
-  EXPECT_EQ((std::set<WString>{L"bin", L"bin\\robocopy.exe", L"bin\\timeout.exe", L"calls.log",
-                               L"console.out", L"run.bat"}),
-            Entries(runner_.folder()));
+  ExpectNoStrayFiles();
 }
 
 // Characters that code page 932 cannot name exactly are out of the exact test above; such a
@@ -239,10 +254,9 @@ TEST_F(RandomFoldersThroughCmdTest, FoldersOutsideCodePage932AreReported) {
   test::WideErrorCapture errors;
   job.ComposeScript(sources);
   WString expected_errors;
-  const WString backup = tree_ / L"dst\\_Backup_";
   for (size_t i = 1; i < sources.size(); ++i) {
     for (const WString& folder :
-         {sources[i], BackupDestinationFor(sources[i].c_str(), backup.c_str())}) {
+         {sources[i], BackupDestinationFor(sources[i].c_str(), Backup().c_str())}) {
       expected_errors +=
           L"cannot be backed up by this batch file, which has no exact form for "
           L"the folder: " +
@@ -256,16 +270,12 @@ TEST_F(RandomFoldersThroughCmdTest, FoldersOutsideCodePage932AreReported) {
   const std::vector<StandInCall> copies = run.CallsOf(L"robocopy");
   ASSERT_EQ(sources.size(), copies.size());
   EXPECT_EQ(2 * sources.size() + 1, run.calls.size());
-  Args plain = {sources[0], BackupDestinationFor(sources[0].c_str(), backup.c_str())};
-  for (const WString& arg : Switches()) plain.push_back(arg);
-  EXPECT_EQ(plain, copies[0].args);
+  EXPECT_EQ(ExpectedCalls({sources[0]})[1], ArgsOf(copies[0]));  // the plain folder, exactly
   for (const StandInCall& copy : copies) {
     ASSERT_EQ(2 + Switches().size(), copy.args.size());
     EXPECT_EQ(Switches(), Args(copy.args.begin() + 2, copy.args.end()));
   }
-  EXPECT_EQ((std::set<WString>{L"bin", L"bin\\robocopy.exe", L"bin\\timeout.exe", L"calls.log",
-                               L"console.out", L"run.bat"}),
-            Entries(runner_.folder()));
+  ExpectNoStrayFiles();
 }
 
 }  // namespace
