@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/planning.h"
 #include "base/wstring.h"
 #include "job/backup_job.h"
 #include "script/batch_script.h"
@@ -44,29 +45,13 @@ const Args kSwitches = {
 
 BackupJob PlanningJob(const WString& destination) {
   BackupJob job;
-  job.SetExcludeOlder(false);
-  job.SetMirror(true);
-  job.SetExcludedFiles(L" *.bak  *.tmp  Thumbs.db ");
-  job.SetExcludedDirs(L" bak  .vs  _Backup_  _Search_ ");
-  job.SetExcludeDirsEnabled(true);
-  job.SetDestination(destination.c_str());
-  job.AddExcludedDir(L"_Backup_");
-  job.AddExcludedDir(L"*.tmp");
-  job.SetMaxSize(4294967296ull);
-  job.SetMaxSizeEnabled(true);
-  job.SetLongFinalPause(true);
+  ConfigureBackupJob(job, destination);
   return job;
 }
 
 Args RobocopyArgs(const WString& source, const WString& destination) {
   Args args = {source, destination};
   args.insert(args.end(), kSwitches.begin(), kSwitches.end());
-  return args;
-}
-
-Args ArgsOf(const StandInCall& call) {
-  Args args = call.args;
-  args.insert(args.begin(), call.program);
   return args;
 }
 
@@ -108,7 +93,7 @@ TEST_F(ComposedScriptThroughCmdTest, MultiSourceFormShowsAndPassesEveryFolderExa
   banner.push_back(L"");
   banner.push_back(L"\t\t" + tree_ / L"dst\\_Backup_");
   std::vector<Args> calls;
-  for (const StandInCall& call : run.calls) calls.push_back(ArgsOf(call));
+  for (const StandInCall& call : run.calls) calls.push_back(call.ProgramAndArgs());
   EXPECT_EQ(expected, calls);
   const std::vector<std::wstring> lines = run.OutputLines();
   ASSERT_LE(banner.size(), lines.size());
@@ -124,9 +109,9 @@ TEST_F(ComposedScriptThroughCmdTest, SingleSourceFormShowsAndPassesTheFolderExac
     const BatchRun run = runner_.Run(job.ScriptText());
     ASSERT_TRUE(run.finished);
     ASSERT_EQ(3u, run.calls.size());
-    EXPECT_EQ((Args{L"timeout", L"/t", L"10"}), ArgsOf(run.calls[0]));
+    EXPECT_EQ((Args{L"timeout", L"/t", L"10"}), run.calls[0].ProgramAndArgs());
     EXPECT_EQ(RobocopyArgs(Source(folder.name), Backup(folder.backup_name)), run.calls[1].args);
-    EXPECT_EQ((Args{L"timeout", L"/t", L"100"}), ArgsOf(run.calls[2]));
+    EXPECT_EQ((Args{L"timeout", L"/t", L"100"}), run.calls[2].ProgramAndArgs());
     // cmd.exe echoes the rem banner, after its own expansion of percent signs.
     EXPECT_NE(std::wstring::npos,
               run.output.find(L">rem\trobocopy\t" + ShortenPath(Source(folder.name), 50)));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/planning.h"
 #include "job/backup_job.h"
 #include "test/staged_system.h"
 
@@ -95,18 +96,7 @@ using testing::internal::GetCapturedStderr;
 // The job of the planning driver: mirror, its exclusion lists, 4 GiB and the long final pause.
 BackupJob PlanningJob(const wchar_t* destination) {
   BackupJob job;
-  job.SetExcludeOlder(false);
-  job.SetMirror(true);
-  job.SetExcludedFiles((WString() + L" *.bak " + L" *.tmp " + L" Thumbs.db ").c_str());
-  job.SetExcludedDirs((WString() + L" bak " + L" .vs " + L" _Backup_ " + L" _Search_ ").c_str());
-  job.SetExcludeFilesEnabled(true);
-  job.SetExcludeDirsEnabled(true);
-  job.SetDestination(destination);
-  job.AddExcludedDir(L"_Backup_");
-  job.AddExcludedDir(L"*.tmp");
-  job.SetMaxSize(4294967296ull);
-  job.SetMaxSizeEnabled(true);
-  job.SetLongFinalPause(true);
+  ConfigureBackupJob(job, destination);
   return job;
 }
 

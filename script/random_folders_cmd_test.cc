@@ -128,12 +128,6 @@ std::set<WString> Entries(const WString& root) {
   return entries;
 }
 
-Args ArgsOf(const StandInCall& call) {
-  Args args = call.args;
-  args.insert(args.begin(), call.program);
-  return args;
-}
-
 class RandomFoldersThroughCmdTest : public testing::Test {
  protected:
   RandomFoldersThroughCmdTest() {
@@ -230,7 +224,7 @@ TEST_F(RandomFoldersThroughCmdTest, EveryFolderArrivesExactlyAndNothingElseRuns)
 
   const std::vector<Args> expected = ExpectedCalls(sources);
   std::vector<Args> calls;
-  for (const StandInCall& call : run.calls) calls.push_back(ArgsOf(call));
+  for (const StandInCall& call : run.calls) calls.push_back(call.ProgramAndArgs());
   ASSERT_EQ(expected.size(), calls.size());
   for (size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE(test::Printable(i % 2 == 1 ? sources[i / 2] : L"(pause)"));
@@ -270,7 +264,8 @@ TEST_F(RandomFoldersThroughCmdTest, FoldersOutsideCodePage932AreReported) {
   const std::vector<StandInCall> copies = run.CallsOf(L"robocopy");
   ASSERT_EQ(sources.size(), copies.size());
   EXPECT_EQ(2 * sources.size() + 1, run.calls.size());
-  EXPECT_EQ(ExpectedCalls({sources[0]})[1], ArgsOf(copies[0]));  // the plain folder, exactly
+  EXPECT_EQ(ExpectedCalls({sources[0]})[1],
+            copies[0].ProgramAndArgs());  // the plain folder, exactly
   for (const StandInCall& copy : copies) {
     ASSERT_EQ(2 + Switches().size(), copy.args.size());
     EXPECT_EQ(Switches(), Args(copy.args.begin() + 2, copy.args.end()));

@@ -108,6 +108,12 @@ std::vector<StandInCall> BatchRun::CallsOf(const std::wstring& program) const {
   return selected;
 }
 
+std::vector<std::wstring> StandInCall::ProgramAndArgs() const {
+  std::vector<std::wstring> all = {program};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
 BatchRunner::BatchRunner() : bin_(dir_ / L"bin"), log_(dir_ / L"calls.log") {
   MakeFolders(bin_);
   for (const wchar_t* program : kStandIns) {

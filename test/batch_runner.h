@@ -23,6 +23,9 @@ struct StandInCall {
   std::wstring directory;          // its current directory
   std::wstring argv0;              // argv[0] as the C runtime parsed it
   std::vector<std::wstring> args;  // argv[1] onwards, as the C runtime parsed them
+
+  // The program followed by its arguments, as on a command line.
+  std::vector<std::wstring> ProgramAndArgs() const;
 };
 
 // What one run of cmd.exe left behind.
