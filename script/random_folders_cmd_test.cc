@@ -225,10 +225,15 @@ TEST_F(RandomFoldersThroughCmdTest, EveryFolderArrivesExactlyAndNothingElseRuns)
   const std::vector<Args> expected = ExpectedCalls(sources);
   std::vector<Args> calls;
   for (const StandInCall& call : run.calls) calls.push_back(call.ProgramAndArgs());
-  ASSERT_EQ(expected.size(), calls.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
+  EXPECT_EQ(expected.size(), calls.size());
+  // Up to the first difference, so that a missing or extra call is named.
+  for (size_t i = 0; i < std::min(expected.size(), calls.size()); ++i) {
     SCOPED_TRACE(test::Printable(i % 2 == 1 ? sources[i / 2] : L"(pause)"));
-    EXPECT_EQ(expected[i], calls[i]);
+    if (expected[i] != calls[i]) {
+      ADD_FAILURE() << "call " << i << ": expected " << testing::PrintToString(expected[i])
+                    << ", got " << testing::PrintToString(calls[i]);
+      break;
+    }
   }
   ExpectBannerThenPrompts(run, sources);
   EXPECT_EQ(tree_before, Entries(tree_.path()));
