@@ -5,6 +5,7 @@
 
 #include "app/registry.h"
 #include "base/environment.h"
+#include "base/text_file.h"
 #include "base/win.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
@@ -78,9 +79,15 @@ class BackupRun : public ::testing::Test {
     }
     return sources;
   }
+  // A run in which Wine's cmd.exe failed to start a stand-in is repeated (test/batch_runner.h).
   test::ChildOutput RunSollux(const std::vector<std::wstring>& arguments = {}) {
-    runner_.ClearCalls();
-    return test::RunChild(test::SolluxProgram(), arguments);
+    test::ChildOutput run;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      runner_.ClearCalls();
+      run = test::RunChild(test::SolluxProgram(), arguments);
+      if (!test::StandInFailedToStart(FromShiftJis(run.out))) break;
+    }
+    return run;
   }
   // Where robocopy is told to copy `source` below the backup folder `backup`.
   static std::wstring DestinationFor(const std::wstring& backup, std::wstring source) {

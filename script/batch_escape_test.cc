@@ -191,6 +191,25 @@ class ScopedVariable {
   std::wstring old_;
 };
 
+// cmd.exe's message for a program it could not start begins with the command; prompt lines, the
+// banner and echoed folders never do.
+TEST(BatchRunnerTest, TellsAStandInThatFailedToStart) {
+  const struct {
+    std::wstring output;
+    bool failed;
+  } cases[] = {
+      {L"robocopy\n\t\tC:\\x\n\nC:\\t>timeout /t 10  &\trobocopy \"C:\\x\" \"D:\\y\"\n", false},
+      {L"C:\\t>rem\trobocopy\tC:\\x\n", false},
+      {L"\t\trobocopy x\n", false},
+      {L"C:\\t>x\ntimeout /t 10   is not recognised\n", true},
+      {L"robocopy \"C:\\x\" \"D:\\y\" /s is not recognised", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.output));
+    EXPECT_EQ(c.failed, test::StandInFailedToStart(c.output));
+  }
+}
+
 // The road of a batch file that the program runs itself, through the C runtime's system call.
 TEST(BatchRunnerTest, RecordsCallsOfABatchRunThroughTheSystemCall) {
   BatchRunner runner;

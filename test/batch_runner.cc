@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
@@ -15,6 +16,7 @@ namespace sollux::test {
 namespace {
 
 constexpr DWORD kTimeLimitMilliseconds = 120000;
+constexpr int kStartRetries = 2;
 constexpr wchar_t kLogVariable[] = L"SOLLUX_STANDIN_LOG";
 const wchar_t* const kStandIns[] = {L"robocopy.exe", L"timeout.exe"};
 
@@ -171,7 +173,29 @@ std::vector<StandInCall> BatchRunner::RecordedCalls() const {
   return ParseCalls(ReadFileBytes(log_));
 }
 
+bool StandInFailedToStart(const std::wstring& output) {
+  size_t line = 0;
+  while (line < output.size()) {
+    if (output.compare(line, 8, L"timeout ") == 0 || output.compare(line, 9, L"robocopy ") == 0) {
+      return true;
+    }
+    const size_t end = output.find(L'\n', line);
+    if (end == std::wstring::npos) break;
+    line = end + 1;
+  }
+  return false;
+}
+
 BatchRun BatchRunner::RunFile(const std::wstring& path) {
+  BatchRun run = RunOnce(path);
+  for (int retry = 1; retry <= kStartRetries && StandInFailedToStart(run.output); ++retry) {
+    std::fprintf(stderr, "cmd.exe could not start a stand-in; running the batch file again\n");
+    run = RunOnce(path);
+  }
+  return run;
+}
+
+BatchRun BatchRunner::RunOnce(const std::wstring& path) {
   BatchRun run;
   ClearCalls();
   const std::wstring console = dir_ / L"console.out";

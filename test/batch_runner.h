@@ -42,6 +42,14 @@ struct BatchRun {
   std::vector<StandInCall> CallsOf(const std::wstring& program) const;
 };
 
+// True when cmd.exe, whose console output is `output`, failed to start a stand-in on PATH and
+// went on without it. Under load Wine's cmd.exe now and then reports a program that is there
+// as an unknown command ("timeout /t 10   ... not recognised"); its message line begins with
+// the command itself, which neither a prompt line nor the banner does. A folder name that
+// broke the batch file would fail the same way on every run, so callers repeat such a run a
+// few times at most.
+bool StandInFailedToStart(const std::wstring& output);
+
 class BatchRunner {
  public:
   // Copies the stand-ins into a private temporary folder.
@@ -58,7 +66,8 @@ class BatchRunner {
   // Writes `text` with WriteTextFile (code page 932) as `file_name` in the folder, runs it with
   // `cmd.exe /c "<path>"` and waits for it.
   BatchRun Run(const std::wstring& text, const std::wstring& file_name = L"run.bat");
-  // Runs an existing batch file the same way.
+  // Runs an existing batch file the same way. A run in which cmd.exe failed to start a
+  // stand-in on PATH (a Wine hiccup under load) is repeated, at most twice.
   BatchRun RunFile(const std::wstring& path);
 
   // For a batch file that the program under test runs itself: put bin_folder() first on PATH
@@ -70,6 +79,7 @@ class BatchRunner {
   std::vector<StandInCall> RecordedCalls() const;
 
  private:
+  BatchRun RunOnce(const std::wstring& path);
   std::wstring EnvironmentBlock() const;
 
   ScopedTempDir dir_;
