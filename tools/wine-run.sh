@@ -35,11 +35,26 @@ if [ "$mode" = stop ]; then
 fi
 
 mkdir -p "$(dirname "$WINEPREFIX")"
+# Now and then wineboot gives up within a second and leaves half a prefix behind (seen once in
+# a fresh clone's test run); such a prefix is thrown away and made again.
+create_prefix() {
+  log="$WINEPREFIX.wineboot.log"
+  for attempt in 1 2 3; do
+    if "$WINEBIN/wine64" wineboot -i >"$log" 2>&1 && "$WINEBIN/wineserver" -w; then
+      rm -f "$log"
+      return 0
+    fi
+    "$WINEBIN/wineserver" -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    echo "wine-run.sh: wineboot failed (attempt $attempt) for $WINEPREFIX:" >&2
+    tail -n 20 "$log" >&2
+  done
+  return 1
+}
 (
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$WINEBIN/wine64" wineboot -i >/dev/null 2>&1
-    "$WINEBIN/wineserver" -w
+    create_prefix
   fi
 ) 9>"$WINEPREFIX.lock"
 
