@@ -2,6 +2,7 @@
 
 #include "app/registry.h"
 #include "base/environment.h"
+#include "base/messages.h"
 #include "base/path.h"
 #include "base/text.h"
 #include "base/win.h"
@@ -33,16 +34,26 @@ constexpr uint64_t kMaxFileSize = uint64_t{1} << 32;
 
 }  // namespace
 
+// A PLUMA folder that is not there (a share offline, a folder renamed) holds the user's work
+// all the same: say so rather than skip it in silence.
+void ReportMissingPlumaFolders(const WStringList& values) {
+  for (const WString& folder : UniqueInOrder(values)) {
+    if (!folder.empty() && !DirectoryExists(folder.c_str())) {
+      ErrorLine(L"PLUMA folder not found, not backed up: " + folder);
+    }
+  }
+}
+
 bool PlanBackup() {
   WStringList folders;
   for (const RegistrySetting& setting : kPlumaSettings) {
     folders.push_back(
         ReadRegistryString(HKEY_CURRENT_USER, setting.key_path, setting.value_name, L""));
   }
+  ReportMissingPlumaFolders(folders);
   folders.push_back(DirectoryPart(DirectoryPart(kBuildSourcePath)));
   for (const WString& folder : UserFolderList()) folders.push_back(folder);
-  RunBackup(UniqueInOrder(folders));
-  return true;
+  return RunBackup(UniqueInOrder(folders));
 }
 
 WStringList UserFolderList() {
@@ -79,8 +90,7 @@ bool RunBackup(const WStringList& folders) {
   BackupJob job;
   ConfigureBackupJob(job, BackupDestination(RemovableDriveRoot()));
   job.ComposeScript(folders);
-  job.Run(SW_SHOWMAXIMIZED, true);
-  return true;
+  return job.Run(SW_SHOWMAXIMIZED, true);
 }
 
 }  // namespace sollux

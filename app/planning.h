@@ -10,10 +10,11 @@ namespace sollux {
 
 class BackupJob;
 
-// Gathers the folders, then backs them up with RunBackup. Always true.
+// Gathers the folders, names the PLUMA folders that are missing, then backs them up with
+// RunBackup, whose result it answers.
 bool PlanBackup();
 // Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end.
-// Always true.
+// False when the batch file could not be written or the interpreter not started.
 bool RunBackup(const WStringList& folders);
 // The common and the user's documents, pictures, music, videos and desktop, without repeats.
 WStringList UserFolderList();

@@ -2,8 +2,10 @@
 
 #include <cstring>
 #include <cwctype>
+#include <optional>
 
 #include "base/system_api.h"
+#include "base/win.h"
 
 namespace sollux {
 namespace {
@@ -28,7 +30,50 @@ WString ExistencePath(const wchar_t* path) {
   return t;
 }
 
+// Windows' C runtime fails its status call for paths of this many characters or more unless the
+// process is long-path aware and the system allows long paths; Wine has no such limit.
+constexpr size_t kRuntimePathLimit = MAX_PATH;
+
+bool IsDriveAbsolute(const WString& path) {
+  return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+}
+
+// The elements of a backslash path with "." dropped and ".." taking away the element before it
+// (never the first `kept` ones): the \\?\ form reads every element literally.
+WString ResolveDots(const WString& path, size_t kept) {
+  WStringList elements;
+  for (const WString& element : SplitAtChar(path, L'\\')) {
+    if (element == L".") continue;
+    if (element == L"..") {
+      if (elements.size() > kept) elements.pop_back();
+      continue;
+    }
+    elements.push_back(element);
+  }
+  return JoinWithChar(elements, L'\\');
+}
+
+// The attributes of an absolute path too long for the C runtime's status call, through its
+// \\?\ form; nothing for a shorter or a relative path.
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> LongPathAttributes(const WString& path) {
+  if (path.size() < kRuntimePathLimit) return std::nullopt;
+  const WString form = LongPathForm(path);
+  if (form.empty()) return std::nullopt;
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!Sys().GetFileAttributesExW(form.c_str(), &data)) data.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+  return data;
+}
+
 }  // namespace
+
+WString LongPathForm(const WString& path) {
+  if (path.starts_with(L"\\\\?\\")) return path;
+  const WString p = NormalizeSeparators(path, L'\\');
+  if (IsDriveAbsolute(p)) return L"\\\\?\\" + ResolveDots(p, 1);
+  // \\server\share: the server and the share stay.
+  if (IsUncPath(p) && p.size() > 2) return L"\\\\?\\UNC\\" + ResolveDots(p.substr(2), 2);
+  return WString();
+}
 
 WString WithTrailingSeparator(WString path, wchar_t separator) {
   if (!path.empty() && !EndsInSeparator(path)) path += separator;
@@ -146,6 +191,11 @@ bool FileStatus::IsDirectory() const { return (record_.st_mode & 0xF000) == 0x40
 
 bool DirectoryExists(const wchar_t* path) {
   const WString t = ExistencePath(path);
+  if (const auto data = LongPathAttributes(t)) {
+    const DWORD attributes = data->dwFileAttributes;
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (IsUncPath(t) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
+  }
   if (IsUncPath(t)) return Sys().Access(t.c_str(), 0) == 0;
   const FileStatus status(t.c_str());
   return !status.Failed() && status.IsDirectory();
@@ -153,6 +203,12 @@ bool DirectoryExists(const wchar_t* path) {
 
 bool PathExists(const wchar_t* path, bool require_non_empty) {
   const WString t = ExistencePath(path);
+  if (const auto data = LongPathAttributes(t)) {
+    if (data->dwFileAttributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool empty_file = (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                            data->nFileSizeLow == 0 && data->nFileSizeHigh == 0;
+    return IsUncPath(t) || !require_non_empty || !empty_file;
+  }
   if (IsUncPath(t)) return Sys().Access(t.c_str(), 0) == 0;
   const FileStatus status(t.c_str());
   return !status.Failed() && (status.Size() != 0 || status.IsDirectory() || !require_non_empty);

@@ -60,7 +60,13 @@ class FileStatus {
   int error_ = 0;
 };
 
-// True for an existing directory; for a UNC path, for anything that exists.
+// The \\?\ form of an absolute path (\\?\UNC\server\share\... for a network path), with
+// separators made backslashes and "." and ".." elements resolved; a path already in that form
+// as it is; "" for a relative path.
+WString LongPathForm(const WString& path);
+
+// True for an existing directory; for a UNC path, for anything that exists. Absolute paths too
+// long for the C runtime's status call (260 characters or more) are tested in their \\?\ form.
 bool DirectoryExists(const wchar_t* path);
 // True for an existing path; with `require_non_empty`, an empty regular file counts as absent.
 bool PathExists(const wchar_t* path, bool require_non_empty);

@@ -2,7 +2,6 @@
 
 #include <direct.h>
 #include <io.h>
-#include <process.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -65,11 +64,19 @@ DWORD RealSystemApi::WNetGetConnectionW(const wchar_t* local, wchar_t* remote, D
 DWORD RealSystemApi::GetFileAttributesW(const wchar_t* path) {
   return ::GetFileAttributesW(path);
 }
+BOOL RealSystemApi::GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
+  return ::GetFileAttributesExW(path, GetFileExInfoStandard, data);
+}
 BOOL RealSystemApi::SetFileAttributesW(const wchar_t* path, DWORD attributes) {
   return ::SetFileAttributesW(path, attributes);
 }
 HANDLE RealSystemApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
   return ::FindFirstFileW(pattern, data);
+}
+HANDLE RealSystemApi::FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level,
+                                       void* data, FINDEX_SEARCH_OPS search, void* filter,
+                                       DWORD flags) {
+  return ::FindFirstFileExW(pattern, level, data, search, filter, flags);
 }
 BOOL RealSystemApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
   return ::FindNextFileW(find, data);
@@ -110,7 +117,36 @@ wchar_t** RealSystemApi::RuntimeArguments(int* count) {
   return __wargv;
 }
 const wchar_t* RealSystemApi::GetEnv(const wchar_t* name) { return _wgetenv(name); }
-int RealSystemApi::RunCommand(const wchar_t* command) { return _wsystem(command); }
+wchar_t* RealSystemApi::GetEnvironmentStringsW() { return ::GetEnvironmentStringsW(); }
+BOOL RealSystemApi::FreeEnvironmentStringsW(wchar_t* block) {
+  return ::FreeEnvironmentStringsW(block);
+}
+UINT RealSystemApi::GetSystemDirectoryW(wchar_t* buffer, UINT size) {
+  return ::GetSystemDirectoryW(buffer, size);
+}
+BOOL RealSystemApi::CreateProcessW(const wchar_t* application, wchar_t* command_line,
+                                   BOOL inherit_handles, DWORD flags, void* environment,
+                                   const wchar_t* directory, STARTUPINFOW* startup,
+                                   PROCESS_INFORMATION* process) {
+  return ::CreateProcessW(application, command_line, nullptr, nullptr, inherit_handles, flags,
+                          environment, directory, startup, process);
+}
+DWORD RealSystemApi::WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+  return ::WaitForSingleObject(handle, milliseconds);
+}
+BOOL RealSystemApi::GetExitCodeProcess(HANDLE process, DWORD* code) {
+  return ::GetExitCodeProcess(process, code);
+}
+BOOL RealSystemApi::CloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+HANDLE RealSystemApi::GetStdHandle(DWORD which) { return ::GetStdHandle(which); }
+BOOL RealSystemApi::GetConsoleMode(HANDLE console, DWORD* mode) {
+  return ::GetConsoleMode(console, mode);
+}
+UINT RealSystemApi::GetConsoleCP() { return ::GetConsoleCP(); }
+UINT RealSystemApi::GetConsoleOutputCP() { return ::GetConsoleOutputCP(); }
+BOOL RealSystemApi::SetConsoleCP(UINT code_page) { return ::SetConsoleCP(code_page); }
+BOOL RealSystemApi::SetConsoleOutputCP(UINT code_page) { return ::SetConsoleOutputCP(code_page); }
+UINT RealSystemApi::GetOEMCP() { return ::GetOEMCP(); }
 BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
   return ::GetComputerNameW(buffer, size);
 }

@@ -1,7 +1,7 @@
 // The thin layer between Sollux and the machine it runs on.
 //
 // Every Windows call and every C runtime call that reads or changes the state of the machine
-// (registry, files, drives, shell, network, processes, environment, clock) goes through
+// (registry, files, drives, shell, network, processes, console, environment, clock) goes through
 // Sys(). The real implementation forwards each call unchanged. A test replaces only the few
 // calls that Wine cannot stage (a mapped network drive, a failing GetComputerNameW, a shell
 // error code, ...) by deriving from RealSystemApi and installing its object with
@@ -56,8 +56,11 @@ class SystemApi {
 
   // Files.
   virtual DWORD GetFileAttributesW(const wchar_t* path) = 0;
+  virtual BOOL GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) = 0;
   virtual BOOL SetFileAttributesW(const wchar_t* path, DWORD attributes) = 0;
   virtual HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) = 0;
+  virtual HANDLE FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level, void* data,
+                                  FINDEX_SEARCH_OPS search, void* filter, DWORD flags) = 0;
   virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
   virtual BOOL FindClose(HANDLE find) = 0;
   virtual BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) = 0;
@@ -81,7 +84,26 @@ class SystemApi {
   // vector, null when the runtime has not parsed one (a program with a narrow main).
   virtual wchar_t** RuntimeArguments(int* count) = 0;
   virtual const wchar_t* GetEnv(const wchar_t* name) = 0;
-  virtual int RunCommand(const wchar_t* command) = 0;
+  // The environment block of this process (FreeEnvironmentStringsW releases it).
+  virtual wchar_t* GetEnvironmentStringsW() = 0;
+  virtual BOOL FreeEnvironmentStringsW(wchar_t* block) = 0;
+  virtual UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) = 0;
+  virtual BOOL CreateProcessW(const wchar_t* application, wchar_t* command_line,
+                              BOOL inherit_handles, DWORD flags, void* environment,
+                              const wchar_t* directory, STARTUPINFOW* startup,
+                              PROCESS_INFORMATION* process) = 0;
+  virtual DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) = 0;
+  virtual BOOL GetExitCodeProcess(HANDLE process, DWORD* code) = 0;
+  virtual BOOL CloseHandle(HANDLE handle) = 0;
+  virtual HANDLE GetStdHandle(DWORD which) = 0;
+  virtual BOOL GetConsoleMode(HANDLE console, DWORD* mode) = 0;
+
+  // Console code pages: the Get calls answer 0 where the process has no console.
+  virtual UINT GetConsoleCP() = 0;
+  virtual UINT GetConsoleOutputCP() = 0;
+  virtual BOOL SetConsoleCP(UINT code_page) = 0;
+  virtual BOOL SetConsoleOutputCP(UINT code_page) = 0;
+  virtual UINT GetOEMCP() = 0;
   virtual BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual BOOL GetUserNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual int64_t CurrentTime() = 0;
@@ -117,8 +139,11 @@ class RealSystemApi : public SystemApi {
   UINT SetErrorMode(UINT mode) override;
   DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override;
   DWORD GetFileAttributesW(const wchar_t* path) override;
+  BOOL GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) override;
   BOOL SetFileAttributesW(const wchar_t* path, DWORD attributes) override;
   HANDLE FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) override;
+  HANDLE FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level, void* data,
+                          FINDEX_SEARCH_OPS search, void* filter, DWORD flags) override;
   BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
   BOOL FindClose(HANDLE find) override;
   BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) override;
@@ -136,7 +161,22 @@ class RealSystemApi : public SystemApi {
   int CloseFile(FILE* file) override;
   wchar_t** RuntimeArguments(int* count) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
-  int RunCommand(const wchar_t* command) override;
+  wchar_t* GetEnvironmentStringsW() override;
+  BOOL FreeEnvironmentStringsW(wchar_t* block) override;
+  UINT GetSystemDirectoryW(wchar_t* buffer, UINT size) override;
+  BOOL CreateProcessW(const wchar_t* application, wchar_t* command_line, BOOL inherit_handles,
+                      DWORD flags, void* environment, const wchar_t* directory,
+                      STARTUPINFOW* startup, PROCESS_INFORMATION* process) override;
+  DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
+  BOOL GetExitCodeProcess(HANDLE process, DWORD* code) override;
+  BOOL CloseHandle(HANDLE handle) override;
+  HANDLE GetStdHandle(DWORD which) override;
+  BOOL GetConsoleMode(HANDLE console, DWORD* mode) override;
+  UINT GetConsoleCP() override;
+  UINT GetConsoleOutputCP() override;
+  BOOL SetConsoleCP(UINT code_page) override;
+  BOOL SetConsoleOutputCP(UINT code_page) override;
+  UINT GetOEMCP() override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
   BOOL GetUserNameW(wchar_t* buffer, DWORD* size) override;
   int64_t CurrentTime() override;

@@ -12,6 +12,7 @@ WString Text(const wchar_t* text) { return WString(text != nullptr ? text : L"")
 BackupJob::BackupJob() { excluded_files_ = WString() + L" mfc*.tmp " + L" Thumbs.db "; }
 
 WString BackupJob::ScriptText() { return script_text_; }
+std::vector<CommandFolders> BackupJob::ScriptFolders() { return script_folders_; }
 WString BackupJob::Source() { return source_; }
 WString BackupJob::Destination() { return destination_; }
 WString BackupJob::FileSelection() { return file_selection_; }

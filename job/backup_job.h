@@ -9,6 +9,12 @@
 
 namespace sollux {
 
+// The source and destination folders of a robocopy call.
+struct CommandFolders {
+  WString source;
+  WString destination;
+};
+
 class BackupJob {
  public:
   BackupJob();
@@ -71,12 +77,17 @@ class BackupJob {
   // The batch file's name, a function of the source, destination and main switches.
   virtual WString ScriptFileName();
   virtual WString ToolName();
+  // The folders of every command line of the script text, as robocopy receives them, in the
+  // order of the lines; empty until a script is composed.
+  virtual std::vector<CommandFolders> ScriptFolders();
   // Writes the batch file into the script folder and starts it: through the command
   // interpreter, waiting for it, or through the shell with `show_command`, returning at once.
+  // False when the batch file could not be written or the interpreter not started.
   virtual bool Run(int show_command, bool through_interpreter);
 
  private:
   WString script_text_;
+  std::vector<CommandFolders> script_folders_;
   WString source_;
   WString destination_;
   WString file_selection_;

@@ -8,12 +8,6 @@
 
 namespace sollux {
 
-// The source and destination folders of a robocopy call.
-struct CommandFolders {
-  WString source;
-  WString destination;
-};
-
 // The folders of `job`'s command line: unquoted, an empty source replaced by the scratch
 // folder and an empty destination by its "_Backup_" subfolder (creating the scratch folder),
 // mapped drives as UNC paths, the destination below a "_Backup_" folder per computer and

@@ -113,25 +113,26 @@ TEST_F(RunTest, ScriptFolderWithBlankAmpersandAndParentheses) {
   job.Run(3, true);
   ASSERT_EQ(0u, ScriptPathOf(job).find(odd));
   EXPECT_EQ(1u, Robocopies().size());
-
-  // Handed over unquoted, as the interpreter call once did, nothing runs at all.
-  runner_.ClearCalls();
-  Sys().RunCommand(ScriptPathOf(job).c_str());
-  EXPECT_EQ(0u, runner_.RecordedCalls().size());
 }
 
-// Records the shell and interpreter calls, and fails every file open without waiting.
+// Records the shell and interpreter calls, and fails every file open without waiting. The
+// interpreter never starts.
 class RecordingStarts : public RealSystemApi {
  public:
+  BOOL CreateProcessW(const wchar_t*, wchar_t* command_line, BOOL, DWORD, void* environment,
+                      const wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*) override {
+    commands.push_back(command_line);
+    for (auto* entry = static_cast<const wchar_t*>(environment); *entry != L'\0';
+         entry += wcslen(entry) + 1) {
+      this->environment.push_back(entry);
+    }
+    return FALSE;
+  }
   HINSTANCE ShellExecuteW(HWND, const wchar_t*, const wchar_t* file, const wchar_t*, const wchar_t*,
                           int show) override {
     shell_file = file;
     shell_show = show;
     return reinterpret_cast<HINSTANCE>(42);
-  }
-  int RunCommand(const wchar_t* command) override {
-    commands.push_back(command);
-    return 0;
   }
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override {
     return fail_opens ? nullptr : RealSystemApi::OpenFile(path, mode);
@@ -142,7 +143,33 @@ class RecordingStarts : public RealSystemApi {
   WString shell_file;
   int shell_show = -1;
   std::vector<WString> commands;
+  std::vector<WString> environment;
 };
+
+// Every setting of the command processor that AutoRun, DelayedExpansion or EnableExtensions in
+// the registry could change is given on the command line, and the interpreter finds programs on
+// PATH only. An interpreter that does not start is named, and the run fails.
+TEST_F(RunTest, InterpreterCommandLineAndEnvironment) {
+  ScopedEnvironmentVariable comspec(L"COMSPEC", L"C:\\Win dows\\cmd.exe");
+  ScopedEnvironmentVariable set(L"NODEFAULTCURRENTDIRECTORYINEXEPATH", L"0");
+  RecordingStarts api;
+  ScopedSystemApi scoped(api);
+  BackupJob job;
+  job.ComposeScript({Source()});
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(job.Run(3, true));
+  const std::string errors = testing::internal::GetCapturedStderr();
+  const WString command =
+      L"\"C:\\Win dows\\cmd.exe\" /d /e:on /v:off /s /c \"\"" + ScriptPathOf(job) + L"\"\"";
+  ASSERT_EQ(std::vector<WString>{command}, api.commands);
+  EXPECT_NE(std::string::npos, errors.find("The command interpreter could not be started: "));
+  EXPECT_EQ(1, std::count(api.environment.begin(), api.environment.end(),
+                          L"NoDefaultCurrentDirectoryInExePath=1"));
+  for (const WString& entry : api.environment) {
+    EXPECT_FALSE(EqualsIgnoreCase(entry, L"NoDefaultCurrentDirectoryInExePath=0"));
+  }
+  EXPECT_TRUE(Contains(api.environment, L"SOLLUX_STANDIN_LOG=" + runner_.log_path()));
+}
 
 TEST_F(RunTest, ThroughTheShellWithTheShowCommand) {
   RecordingStarts api;
@@ -165,7 +192,7 @@ TEST_F(RunTest, UnwrittenScriptIsNotRun) {
   BackupJob job;
   job.ComposeScript({Source()});
   testing::internal::CaptureStderr();
-  EXPECT_TRUE(job.Run(3, true));
+  EXPECT_FALSE(job.Run(3, true));
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(api.commands.empty());
   const WString path = ScriptPathOf(job);

@@ -172,25 +172,6 @@ TEST(BatchEscapeThroughCmdTest, BestFitOperatorsRunNothing) {
   EXPECT_EQ(4u, unescaped.calls.size());  // the banner piped into a timeout of its own
 }
 
-// Sets an environment variable of this process for the lifetime of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-    const wchar_t* old = _wgetenv(name);
-    had_ = old != nullptr;
-    if (had_) old_ = old;
-    _wputenv_s(name, value.c_str());
-  }
-  ~ScopedVariable() { _wputenv_s(name_, had_ ? old_.c_str() : L""); }
-  ScopedVariable(const ScopedVariable&) = delete;
-  ScopedVariable& operator=(const ScopedVariable&) = delete;
-
- private:
-  const wchar_t* name_;
-  bool had_;
-  std::wstring old_;
-};
-
 // cmd.exe's message for a program it could not start begins with the command; prompt lines, the
 // banner and echoed folders never do.
 TEST(BatchRunnerTest, TellsAStandInThatFailedToStart) {
@@ -208,21 +189,6 @@ TEST(BatchRunnerTest, TellsAStandInThatFailedToStart) {
     SCOPED_TRACE(testing::PrintToString(c.output));
     EXPECT_EQ(c.failed, test::StandInFailedToStart(c.output));
   }
-}
-
-// The road of a batch file that the program runs itself, through the C runtime's system call.
-TEST(BatchRunnerTest, RecordsCallsOfABatchRunThroughTheSystemCall) {
-  BatchRunner runner;
-  const std::wstring path = runner.folder() + L"\\RC_x.bat";
-  ASSERT_TRUE(WriteTextFile(path.c_str(), BatchFor({L"R&D 50%"}, /*escape=*/true)));
-  ScopedVariable search(L"PATH", runner.bin_folder() + L";" + _wgetenv(L"PATH"));
-  ScopedVariable log(L"SOLLUX_STANDIN_LOG", runner.log_path());
-  runner.ClearCalls();
-  Sys().RunCommand(path.c_str());
-  const std::vector<StandInCall> calls = runner.RecordedCalls();
-  ASSERT_EQ(3u, calls.size());
-  EXPECT_EQ(L"robocopy", calls[1].program);
-  EXPECT_EQ(SourceOf(L"R&D 50%"), calls[1].args[0]);
 }
 
 }  // namespace

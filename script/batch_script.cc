@@ -40,8 +40,7 @@ bool Qualifies(const WString& source) { return !source.empty() && DirectoryExist
 // names another folder in the file (an e with an acute accent becomes e, the yen sign a
 // backslash), so its copy would silently go missing; so would one whose control characters or
 // double quotes the command line replaces. `reported` keeps each folder to one line per script.
-void ReportLostFolders(BackupJob& job, WStringList& reported) {
-  const CommandFolders folders = CommandFoldersOf(job);
+void ReportLostFolders(const CommandFolders& folders, WStringList& reported) {
   for (const WString& folder : {folders.source, folders.destination}) {
     if (NamedExactly(folder) ||
         std::find(reported.begin(), reported.end(), folder) != reported.end()) {
@@ -104,11 +103,13 @@ bool BackupJob::ComposeScript(WStringList sources) {
   banner += WString(kBatchLineBreak) + kBatchEchoOn + kBatchLineBreak;
   WStringList lines = {banner, kBatchChangeToTemp};
   WStringList reported;
+  script_folders_.clear();
   for (const WString& source : unique) {
     if (!Qualifies(source)) continue;
     SetSource(source.c_str());
     lines.push_back(kBatchPausedCommand + CommandLine());
-    ReportLostFolders(*this, reported);
+    script_folders_.push_back(CommandFoldersOf(*this));
+    ReportLostFolders(script_folders_.back(), reported);
   }
   lines.push_back(FinalPause(*this));
   script_text_ = JoinScriptLines(lines);
@@ -126,8 +127,9 @@ bool BackupJob::ComposeSingleScript() {
   WStringList lines = {banner, kBatchChangeToTemp};
   if (LongFinalPause()) lines.push_back(kBatchShortPause);
   lines.push_back(CommandLine());
+  script_folders_ = {CommandFoldersOf(*this)};
   WStringList reported;
-  ReportLostFolders(*this, reported);
+  ReportLostFolders(script_folders_.back(), reported);
   lines.push_back(FinalPause(*this));
   script_text_ = JoinScriptLines(lines);
   return true;

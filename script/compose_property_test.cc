@@ -253,7 +253,7 @@ TEST(ComposePropertyTest, BatchFileNamesAreFileNames) {
     name.Try(source, [&] {
       const WString file = job.ScriptFileName();
       name.Expect(file.starts_with(L"RC_") && file.ends_with(L".bat"), "RC_ ... .bat");
-      name.Expect(file.size() <= 128, "longer than 128");
+      name.Expect(file.size() <= 255, "longer than a file name may be");
       name.Expect(
           std::none_of(file.begin(), file.end(),
                        [](wchar_t c) { return c < 0x20 || std::wcschr(L"<>:\"/\\|?*", c); }),

@@ -84,6 +84,12 @@ WString FitScriptFileName(const WString& name, size_t max_length) {
   size_t end = name.rfind(L'_');
   if (end == WString::npos || end < begin) end = name.rfind(L'.');
   if (end == WString::npos || end < begin) end = name.size();
+  // Where not even the switch letters fit beside the digest, the extension alone is kept.
+  const size_t extension = name.rfind(L'.');
+  if (begin + kDigestLength + (name.size() - end) > max_length && extension != WString::npos &&
+      extension > end) {
+    end = extension;
+  }
   const WString kept_end = name.substr(end);
   const size_t fixed = begin + kDigestLength + kept_end.size();
   const size_t room = max_length > fixed ? max_length - fixed : 0;
@@ -100,7 +106,7 @@ WString BackupJob::ScriptFileName() {
   if (mirror_) name += L"mir";
   if (fat_file_times_) name += L"fft";
   if (list_only_) name += L"l";
-  return FitScriptFileName(name + kNameExtension, kMaxScriptFileNameLength);
+  return FitScriptFileName(name + kNameExtension, kMaxFileNameLength);
 }
 
 }  // namespace sollux

@@ -8,11 +8,10 @@
 
 namespace sollux {
 
-// The longest name that BackupJob::ScriptFileName gives. Names built from folders of ordinary
-// length stay below it (at most 97 characters); only a last folder name of more than about 80
-// characters, which the path shortening keeps whole, makes a longer name, and such a name is
-// shortened by FitScriptFileName.
-inline constexpr size_t kMaxScriptFileNameLength = 128;
+// The longest file name that Windows' file systems hold. Names built from folders of ordinary
+// length stay far below it (at most 97 characters); only a last folder name that the path
+// shortening keeps whole makes a longer name.
+inline constexpr size_t kMaxFileNameLength = 255;
 
 // The longest path of a batch file, folder and name together: MAX_PATH without its NUL.
 inline constexpr size_t kMaxScriptPathLength = 259;
@@ -27,12 +26,13 @@ WString ToFileNameChars(const WString& text);
 // `max_length` characters that keeps the beginning "RC_", the end from the last "_" on (the
 // switch letters and ".bat"), as much of the folders as fits, and "~" with eight hexadecimal
 // digits of a digest of the whole `name`, so that names that differ only in the dropped part
-// stay different: RC_C__Data_Some_very_lo~1f0c33a2_smirfft.bat. When not even that minimal
-// form fits, the minimal form comes back, longer than `max_length`, or `name` itself when the
+// stay different: RC_C__Data_Some_very_lo~1f0c33a2_smirfft.bat. Where the switch letters do not
+// fit beside the digest, only the extension is kept: RC_~1f0c33a2.bat. When not even that
+// fits, the minimal form comes back, longer than `max_length`, or `name` itself when the
 // minimal form would not be shorter. A pure function.
 //
-// The job runner passes kMaxScriptPathLength minus the length of the script folder, so that
-// the whole path of the batch file stays within MAX_PATH.
+// The job runner passes the smaller of kMaxFileNameLength and kMaxScriptPathLength minus the
+// length of the script folder, so that the whole path of the batch file stays within MAX_PATH.
 WString FitScriptFileName(const WString& name, size_t max_length);
 
 }  // namespace sollux

@@ -111,19 +111,22 @@ void ExpectFitted(const WString& name, size_t max_length, const WString& fitted)
   for (size_t i = mark + 1; i < mark + 9; ++i) EXPECT_TRUE(IsHexDigit(fitted[i])) << i;
 }
 
-TEST(ScriptFileNameTest, OverlongNamesAreCutWithADigest) {
-  const WString folder(200, L'x');
+TEST(ScriptFileNameTest, OnlyNamesLongerThanAFileNameMayBeAreCut) {
   BackupJob job;
-  job.SetSource((L"C:\\Data\\" + folder + L"1").c_str());
   job.SetDestination(L"D:\\_Backup_");
   job.SetMirror(true);
+  // A last folder of 120 characters gives a name of 147, which any file system holds.
+  job.SetSource((L"C:\\Data\\" + WString(120, L'g')).c_str());
+  EXPECT_EQ(L"RC_" + WString(120, L'g') + L"_D___Backup__smirfft.bat", job.ScriptFileName());
+  const WString folder(300, L'x');
+  job.SetSource((L"C:\\Data\\" + folder + L"1").c_str());
   const WString first = job.ScriptFileName();
-  ExpectFitted(L"RC_" + folder + L"1_D___Backup__smirfft.bat", kMaxScriptFileNameLength, first);
+  ExpectFitted(L"RC_" + folder + L"1_D___Backup__smirfft.bat", kMaxFileNameLength, first);
   EXPECT_EQ(first, job.ScriptFileName());
   // Names that differ only where they are cut stay different.
   job.SetSource((L"C:\\Data\\" + folder + L"2").c_str());
   const WString second = job.ScriptFileName();
-  EXPECT_EQ(kMaxScriptFileNameLength, second.size());
+  EXPECT_EQ(kMaxFileNameLength, second.size());
   EXPECT_NE(first, second);
 }
 
@@ -147,10 +150,15 @@ TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
   for (const size_t max_length : {name.size() - 1, size_t{40}, size_t{26}}) {
     ExpectFitted(name, max_length, FitScriptFileName(name, max_length));
   }
-  // Without room for any folder text the short form comes back whole.
-  EXPECT_EQ(FitScriptFileName(name, 25), FitScriptFileName(name, 0));
-  EXPECT_EQ(25u, FitScriptFileName(name, 0).size());
-  EXPECT_TRUE(FitScriptFileName(name, 0).starts_with(L"RC_~"));
+  // Without room for any folder text the short form comes back whole; without room for the
+  // switch letters beside the digest, the extension alone stays.
+  const WString no_folder = FitScriptFileName(name, 25);
+  EXPECT_TRUE(no_folder.starts_with(L"RC_~") && no_folder.ends_with(L"_smirfftl.bat"));
+  EXPECT_EQ(25u, no_folder.size());
+  for (const size_t max_length : {size_t{24}, size_t{16}, size_t{0}}) {
+    const WString bare = FitScriptFileName(name, max_length);
+    EXPECT_EQ(no_folder.substr(0, 12) + L".bat", bare) << max_length;
+  }
   // Another name keeps its extension.
   const WString plain = FitScriptFileName(L"RC_" + WString(50, L'x') + L".bat", 20);
   EXPECT_EQ(20u, plain.size());
@@ -172,16 +180,16 @@ TEST(FitScriptFileNameTest, NeverLengthensAName) {
   } cases[] = {
       {L"RC_iT4WIV):_smirfft.bat", 20},
       {L"RC_|\x4DAA\xFF3C_smirfft.bat", 17},
-      {L"RC_ab_smirfft.bat", 0},
+      {L"RC_a_s.bat", 0},
       {L"plain.bat", 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.name, FitScriptFileName(c.name, c.max_length));
   }
-  // One unit more, and the short form is shorter than the name.
+  // A longer name comes down to the short form, which is shorter than the name.
   const WString longer = L"RC_abcdefghijklmn_smirfft.bat";
-  EXPECT_EQ(24u, FitScriptFileName(longer, 0).size());
+  EXPECT_EQ(16u, FitScriptFileName(longer, 0).size());
 }
 
 TEST(FitScriptFileNameTest, NeverSplitsASurrogatePair) {
