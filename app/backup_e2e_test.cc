@@ -19,11 +19,19 @@ using test::ScopedEnvironmentVariable;
 using test::ScopedTempDir;
 
 constexpr wchar_t kPlumaKey[] = L"Software\\Morvaine";
-constexpr wchar_t kJapaneseFolder[] = L"\u65E5\u672C\u8A9E\u30C7\u30FC\u30BF";  // 日本語データ
-constexpr char kJapaneseFolderSjis[] = "\x93\xFA\x96\x7B\x8C\xEA\x83\x66\x81\x5B\x83\x5E";
+// 日本語!データ!: cmd.exe with delayed expansion would drop the "!"s; /v:off keeps them.
+constexpr wchar_t kJapaneseFolder[] = L"\u65E5\u672C\u8A9E!\u30C7\u30FC\u30BF!";
+constexpr char kJapaneseFolderSjis[] = "\x93\xFA\x96\x7B\x8C\xEA!\x83\x66\x81\x5B\x83\x5E!";
 constexpr wchar_t kOddFolder[] = L"R&D 50%";
 
 std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// What the timeout stand-ins write to the inherited error stream: one refusal per pause.
+std::string Refusals(size_t pauses) {
+  std::string lines;
+  for (size_t i = 0; i < pauses; ++i) lines += Ascii(test::kTimeoutRefusal) + "\n";
+  return lines;
+}
 
 std::wstring ComputerName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
@@ -110,6 +118,15 @@ class BackupRun : public ::testing::Test {
     EXPECT_EQ((std::vector<std::wstring>{L"/t", L"100"}), calls.back().args);
   }
   std::wstring ScriptFolder() const { return temp_ / L"Brevant.tmp\\Sollux"; }
+  // The batch file of a run whose last folder is `last`, with the stick as E:.
+  std::wstring BatchFile(std::wstring last) const {
+    for (wchar_t& c : last) c = (c == L':' || c == L'\\') ? L'_' : c;
+    return ScriptFolder() + L"\\RC_" + last + L"_E___Backup__smirfft.bat";
+  }
+  // The line of the PLUMA folder that SetPlumaSettings leaves missing.
+  std::string MissingFolderLine() const {
+    return "PLUMA folder not found, not backed up: " + Ascii(data_ / L"Missing") + "\n";
+  }
 
   test::BatchRunner runner_;
   ScopedEnvironmentVariable path_;
@@ -147,15 +164,27 @@ TEST_F(BackupRun, WithStickBacksUpPlumaAndShellFoldersToIt) {
   const auto run = RunSollux();
   ASSERT_TRUE(run.started);
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ("", run.err);
   const auto sources = ExpectedSources(true);
+  EXPECT_EQ(MissingFolderLine() + Refusals(sources.size() + 1), run.err);
   ExpectCalls(sources, L"E:\\_Backup_");
 
   // Named after the last folder, written into the program's folder in the scratch folder.
-  std::wstring last = sources.back();
-  for (wchar_t& c : last) c = (c == L':' || c == L'\\') ? L'_' : c;
-  const std::wstring batch = ScriptFolder() + L"\\RC_" + last + L"_E___Backup__smirfft.bat";
-  EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(batch));
+  EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(BatchFile(sources.back())));
+}
+
+// A batch file that cannot be written is not run, and a scheduled task sees exit code 1.
+TEST_F(BackupRun, WithStickButNoBatchFileFails) {
+  SetPlumaSettings();
+  const std::wstring batch = BatchFile(ExpectedSources(true).back());
+  test::MakeFolders(batch);
+  const auto run = RunSollux();
+  EXPECT_EQ(1u, run.exit_code);
+  std::string attempts;  // the writer's counter of its 100 tries to open the file
+  for (int attempt = 1; attempt <= 100; ++attempt) attempts += std::to_string(attempt) + "\r";
+  EXPECT_EQ(MissingFolderLine() + attempts +
+                "The batch file could not be written and was not run: " + Ascii(batch) + "\n",
+            run.err);
+  EXPECT_TRUE(runner_.RecordedCalls().empty());
 }
 
 // Extra arguments are stored, never read: the run is the same.
@@ -177,7 +206,7 @@ TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
   SetPlumaSettings();
   const auto run = RunSollux();
   EXPECT_EQ(0u, run.exit_code);
-  EXPECT_EQ("", run.err);
+  EXPECT_EQ(MissingFolderLine() + Refusals(ExpectedSources(true).size() + 1), run.err);
   ExpectCalls(ExpectedSources(true), temp_ / L"Brevant.tmp\\_Backup_");
   EXPECT_NE(std::string::npos, run.out.find(Ascii(temp_.path()) + "\\Brevant.tmp\\_Backup_\n"))
       << run.out;
@@ -193,7 +222,8 @@ TEST_F(BackupRun, WithoutStickOrSettingsBacksUpTheShellFolders) {
   EXPECT_EQ(0u, run.exit_code);
   const std::string file_path = "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\FilePath\n";
   EXPECT_EQ(file_path + file_path + file_path + file_path +
-                "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\PlnCtrl\n",
+                "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\PlnCtrl\n" +
+                Refusals(ExpectedSources(false).size() + 1),
             run.err);
   ExpectCalls(ExpectedSources(false), odd + L"\\Brevant.tmp\\_Backup_");
 }

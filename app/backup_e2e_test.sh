@@ -24,6 +24,6 @@ run() {
 
 mkdir -p "$stick"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick"
-run 2 'BackupRun.WithStick*'
+run 3 'BackupRun.WithStick*'
 "$tools/wine-drives.sh" "$prefix"
 run 2 'BackupRun.WithoutStick*'

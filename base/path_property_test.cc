@@ -196,6 +196,17 @@ class NothingExistsApi : public RealSystemApi {
     last = path;
     return -1;
   }
+  // Long paths are asked in their \\?\ form: `last` is the path after that prefix.
+  BOOL GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA*) override {
+    ++calls;
+    last = path;
+    if (last.starts_with(L"\\\\?\\UNC\\")) {
+      last = L"\\\\" + last.substr(8);
+    } else if (last.starts_with(L"\\\\?\\")) {
+      last = last.substr(4);
+    }
+    return FALSE;
+  }
   size_t calls = 0;
   WString last;
 };

@@ -46,16 +46,14 @@ WStringList EnvironmentEntries() {
 WStringList WithVariable(WStringList entries, const WString& name, const WString& value) {
   const WString entry = name + L"=" + value;
   const WString key = UpperName(name);
-  auto at = entries.begin();
-  for (; at != entries.end(); ++at) {
-    if (at->starts_with(L"=")) continue;
-    const WString other = UpperName(*at);
-    if (other == key) {
-      *at = entry;
+  for (WString& other : entries) {
+    if (UpperName(other) == key) {
+      other = entry;
       return entries;
     }
-    if (other > key) break;
   }
+  auto at = entries.begin();
+  while (at != entries.end() && (at->starts_with(L"=") || UpperName(*at) < key)) ++at;
   entries.insert(at, entry);
   return entries;
 }

@@ -155,10 +155,12 @@ TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
   const WString no_folder = FitScriptFileName(name, 25);
   EXPECT_TRUE(no_folder.starts_with(L"RC_~") && no_folder.ends_with(L"_smirfftl.bat"));
   EXPECT_EQ(25u, no_folder.size());
-  for (const size_t max_length : {size_t{24}, size_t{16}, size_t{0}}) {
-    const WString bare = FitScriptFileName(name, max_length);
-    EXPECT_EQ(no_folder.substr(0, 12) + L".bat", bare) << max_length;
+  for (const size_t max_length : {size_t{24}, size_t{16}}) {
+    const WString fitted = FitScriptFileName(name, max_length);
+    EXPECT_EQ(max_length, fitted.size()) << fitted;
+    EXPECT_EQ(no_folder.substr(3, 9) + L".bat", fitted.substr(max_length - 13)) << fitted;
   }
+  EXPECT_EQ(no_folder.substr(0, 12) + L".bat", FitScriptFileName(name, 0));
   // Another name keeps its extension.
   const WString plain = FitScriptFileName(L"RC_" + WString(50, L'x') + L".bat", 20);
   EXPECT_EQ(20u, plain.size());
@@ -172,24 +174,25 @@ TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {
 }
 
 // Found by the randomized test: the short form of a name just over a tiny limit would be longer
-// than the name itself.
+// than the name itself. Names that fit once their switch letters go are cut to the limit.
 TEST(FitScriptFileNameTest, NeverLengthensAName) {
   const struct {
     WString name;
     size_t max_length;
+    size_t fitted_length;
   } cases[] = {
-      {L"RC_iT4WIV):_smirfft.bat", 20},
-      {L"RC_|\x4DAA\xFF3C_smirfft.bat", 17},
-      {L"RC_a_s.bat", 0},
-      {L"plain.bat", 3},
+      {L"RC_iT4WIV):_smirfft.bat", 20, 20},
+      {L"RC_|\x4DAA\xFF3C_smirfft.bat", 17, 17},
+      {L"RC_ab_smirfft.bat", 0, 16},
+      {L"RC_a_s.bat", 0, 10},
+      {L"plain.bat", 3, 9},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(c.name, FitScriptFileName(c.name, c.max_length));
+    const WString fitted = FitScriptFileName(c.name, c.max_length);
+    EXPECT_EQ(c.fitted_length, fitted.size()) << fitted;
+    EXPECT_EQ(fitted.size() == c.name.size(), fitted == c.name);
   }
-  // A longer name comes down to the short form, which is shorter than the name.
-  const WString longer = L"RC_abcdefghijklmn_smirfft.bat";
-  EXPECT_EQ(16u, FitScriptFileName(longer, 0).size());
 }
 
 TEST(FitScriptFileNameTest, NeverSplitsASurrogatePair) {

@@ -17,6 +17,11 @@
 
 namespace sollux::test {
 
+// What the timeout stand-in writes to its standard error, as the real timeout.exe does, when
+// its standard input is not a console (under the tests it never is), before it exits with 1.
+inline constexpr wchar_t kTimeoutRefusal[] =
+    L"ERROR: Input redirection is not supported, exiting the process immediately.";
+
 // One run of a stand-in.
 struct StandInCall {
   std::wstring program;            // lower-case file stem: "robocopy" or "timeout"
