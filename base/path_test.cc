@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/system_api.h"
 #include "base/win.h"
 #include "test/temp_dir.h"
 
@@ -219,6 +220,57 @@ TEST(ExistenceTest, UncPathsIgnoreKindAndSize) {
   EXPECT_TRUE(PathExists(unc.c_str(), true));
   EXPECT_TRUE(DirectoryExists(unc.c_str()));
   EXPECT_FALSE(DirectoryExists((L"\\\\?\\" + dir / L"missing").c_str()));
+}
+
+TEST(LongPathFormTest, Examples) {
+  const TextCase cases[] = {
+      {L"C:\\a\\b", L"\\\\?\\C:\\a\\b"},
+      {L"C:/a/./b/../c/", L"\\\\?\\C:\\a\\c"},
+      {L"C:\\..\\x", L"\\\\?\\C:\\x"},
+      {L"\\\\srv\\share\\x\\..\\..\\y", L"\\\\?\\UNC\\srv\\share\\y"},
+      {L"//srv/share/x", L"\\\\?\\UNC\\srv\\share\\x"},
+      {L"\\\\?\\C:\\x\\..", L"\\\\?\\C:\\x\\.."},
+      {L"a\\b", L""},
+      {L"C:a", L""},
+      {L"", L""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.input));
+    EXPECT_EQ(c.expected, LongPathForm(c.input));
+  }
+}
+
+// Windows' C runtime, in a process that is not long-path aware, fails its status and access
+// calls for paths of 260 characters or more; Wine's does not.
+class ShortPathRuntime : public RealSystemApi {
+ public:
+  int Stat64(const wchar_t* path, struct _stat64* record) override {
+    return wcslen(path) >= MAX_PATH ? ENOENT : RealSystemApi::Stat64(path, record);
+  }
+  int Access(const wchar_t* path, int mode) override {
+    return wcslen(path) >= MAX_PATH ? -1 : RealSystemApi::Access(path, mode);
+  }
+};
+
+TEST(ExistenceTest, LongPathsAreAskedInTheirLongForm) {
+  ScopedTempDir dir;
+  WString deep = dir.path();
+  while (deep.size() < 300) deep += L"\\" + WString(40, L'd');
+  test::MakeFolders(deep);
+  WriteFileBytes(deep + L"\\full.txt", "data");
+  WriteFileBytes(deep + L"\\empty.txt", "");
+  ShortPathRuntime api;
+  ScopedSystemApi scoped(api);
+  const WString detour = dir.path() + L"/./x/../" + deep.substr(dir.path().size() + 1) + L"/";
+  EXPECT_TRUE(DirectoryExists(deep.c_str()));
+  EXPECT_TRUE(DirectoryExists(detour.c_str()));
+  EXPECT_FALSE(DirectoryExists((deep + L"\\full.txt").c_str()));
+  EXPECT_FALSE(DirectoryExists((deep + L"\\missing").c_str()));
+  EXPECT_TRUE(PathExists((deep + L"\\full.txt").c_str(), true));
+  EXPECT_TRUE(PathExists((deep + L"\\empty.txt").c_str(), false));
+  EXPECT_FALSE(PathExists((deep + L"\\empty.txt").c_str(), true));
+  EXPECT_TRUE(PathExists(deep.c_str(), true));
+  EXPECT_FALSE(PathExists((deep + L"\\missing").c_str(), false));
 }
 
 }  // namespace

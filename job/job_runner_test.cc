@@ -201,6 +201,25 @@ TEST_F(RunTest, UnwrittenScriptIsNotRun) {
   EXPECT_NE(std::string::npos, errors.find(line)) << errors;
 }
 
+// robocopy gives the copy of a drive's root the root's hidden and system bits, which hides the
+// whole copy in Explorer: after the run it is shown again. Other copies keep their bits.
+TEST_F(RunTest, CopiesOfDriveRootsAreShownAgain) {
+  constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const WString root_copy = temp_ / L"Copy\\D";
+  const WString other_copy = temp_ / L"Copy\\C\\Data";
+  for (const WString& copy : {root_copy, other_copy}) {
+    test::MakeFolders(copy);
+    ASSERT_TRUE(::SetFileAttributesW(copy.c_str(), kHiddenSystem));
+  }
+  const WString batch = temp_ / L"run.bat";
+  ASSERT_TRUE(WriteTextFile(batch.c_str(), L"@echo off\r\n"));
+  ASSERT_TRUE(RunThroughInterpreter(batch, {{L"D:\\", root_copy},
+                                            {L"C:\\Data", other_copy},
+                                            {L"E:", temp_ / L"Copy\\E"}}));
+  EXPECT_EQ(0u, ::GetFileAttributesW(root_copy.c_str()) & kHiddenSystem);
+  EXPECT_EQ(kHiddenSystem, ::GetFileAttributesW(other_copy.c_str()) & kHiddenSystem);
+}
+
 TEST(ScriptPathTest, FitsMaxPathWhateverTheFolderNames) {
   ScopedTempDir temp;
   const WString deep = temp / WString(120, L'd');

@@ -21,9 +21,11 @@ ScopedTempDir::ScopedTempDir() {
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
-  // Read-only entries would stop remove_all.
-  for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
-    ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Read-only entries would stop remove_all. The iterator's own increment throws where a path
+  // grows past MAX_PATH.
+  fs::recursive_directory_iterator it(path_, ignored);
+  for (; !ignored && it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+    ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   fs::remove_all(path_, ignored);
 }
