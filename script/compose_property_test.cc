@@ -11,6 +11,7 @@
 #include "base/text_file.h"
 #include "job/backup_job.h"
 #include "job/command_line.h"
+#include "script/batch_escape.h"
 #include "script/batch_script.h"
 #include "test/cmd_model.h"
 #include "test/property_check.h"
@@ -223,6 +224,41 @@ TEST(ComposePropertyTest, EveryFolderThatCannotBeNamedIsReported) {
       job.ComposeScript(sources);
       reported.Expect(errors.Take() == expected, "not each lost folder reported once");
     });
+  }
+}
+
+// cmd.exe reads the batch file in the console's code page. Every folder of a command line
+// that the file can name reaches robocopy exactly when the console is in 932, the code page of
+// the file; in 65001 only folders of ASCII text do, which is why the console is switched to 932
+// for the run.
+TEST(ComposePropertyTest, CommandLineFoldersReadBackOnlyInTheFilesCodePage) {
+  RandomMachine machine;
+  WideErrorCapture errors;  // the lost folders' reports
+  RandomText random(SeedFor("ConsoleCodePage"));
+  Property exact("a folder that the file names reaches robocopy exactly in code page 932");
+  Property utf8("in code page 65001 only a folder of ASCII text reaches robocopy exactly");
+  for (size_t i = InputCount(20000); i > 0; --i) {
+    BackupJob job = RandomJob(random, RandomSwitches(random));
+    const WStringList sources = random.List(4);
+    job.ComposeScript(sources);
+    errors.Take();
+    for (const CommandFolders& folders : job.ScriptFolders()) {
+      for (const WString& folder : {folders.source, folders.destination}) {
+        if (!NamedExactly(folder)) continue;
+        const auto received = [&](unsigned code_page) {
+          WString argument;
+          const bool whole = test::QuotedArgument(
+              test::ReadThroughConsole(QuotedFolder(folder), code_page), &argument);
+          return whole && argument == folder;
+        };
+        exact.Try(folder, [&] { exact.Expect(received(932), "another folder in 932"); });
+        utf8.Try(folder, [&] {
+          const bool ascii =
+              std::all_of(folder.begin(), folder.end(), [](wchar_t c) { return c < 0x80; });
+          utf8.Expect(received(65001) == ascii, "65001 reads it as in 932");
+        });
+      }
+    }
   }
 }
 

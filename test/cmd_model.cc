@@ -1,6 +1,7 @@
 #include "test/cmd_model.h"
 
 #include "base/text_file.h"
+#include "base/win.h"
 
 namespace sollux::test {
 namespace {
@@ -18,6 +19,18 @@ std::wstring ReadThroughShiftJis(const std::wstring& text) {
     const std::string bytes = ToShiftJis(std::wstring(1, c));
     if (bytes.size() == 1 && static_cast<unsigned char>(bytes[0]) < 0x80) c = bytes[0];
   }
+  return read;
+}
+
+std::wstring ReadThroughConsole(const std::wstring& text, unsigned console_code_page) {
+  if (console_code_page == 932) return ReadThroughShiftJis(text);
+  const std::string bytes = ToShiftJis(text);
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  std::wstring read(bytes.size(), L'\0');
+  const int length =
+      ::MultiByteToWideChar(console_code_page, 0, bytes.data(), size, read.data(), size);
+  read.resize(length > 0 ? length : 0);
   return read;
 }
 

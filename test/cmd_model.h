@@ -13,6 +13,12 @@ namespace sollux::test {
 // one ASCII byte (¥ is written as a backslash, ¦ as a vertical bar) read as that ASCII character.
 std::wstring ReadThroughShiftJis(const std::wstring& text);
 
+// `text` as cmd.exe reads it from the code page 932 file in a console whose code page is
+// `console_code_page`: cmd.exe decodes every line with the console's code page, so in 65001,
+// 437 or 850 the bytes of a Japanese name become other characters (表 ends in the byte of a
+// backslash, ポ in that of a vertical bar). For 932 the same as ReadThroughShiftJis.
+std::wstring ReadThroughConsole(const std::wstring& text, unsigned console_code_page);
+
 // What an echo command shows for `read`, the rest of its line as cmd.exe reads it: "%%" shows
 // as "%", "^" shows the next character. False, with `shown` unspecified, when the text holds
 // something that cmd.exe would act on: a single percent sign, an unescaped & | < > or double

@@ -9,26 +9,44 @@
 namespace sollux::test {
 namespace fs = std::filesystem;
 
+namespace {
+
+// Deletes `path` and everything below it, read-only entries and paths past MAX_PATH included
+// (the \\?\ form), ignoring failures.
+void RemoveTree(const std::wstring& path) {
+  WIN32_FIND_DATAW entry;
+  const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &entry);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = entry.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring child = path + L"\\" + name;
+      ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        ::DeleteFileW(child.c_str());
+      }
+    } while (::FindNextFileW(find, &entry));
+    ::FindClose(find);
+  }
+  ::RemoveDirectoryW(path.c_str());
+}
+
+}  // namespace
+
 ScopedTempDir::ScopedTempDir() {
   static int counter = 0;
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH, temp);
   path_ = std::wstring(temp) + L"sollux-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
           std::to_wstring(++counter);
-  fs::remove_all(path_);
+  // Wine hands out the same process ids again: a folder of an earlier run may be there.
+  RemoveTree(L"\\\\?\\" + path_);
   fs::create_directories(path_);
 }
 
-ScopedTempDir::~ScopedTempDir() {
-  std::error_code ignored;
-  // Read-only entries would stop remove_all. The iterator's own increment throws where a path
-  // grows past MAX_PATH.
-  fs::recursive_directory_iterator it(path_, ignored);
-  for (; !ignored && it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-    ::SetFileAttributesW(it->path().c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  fs::remove_all(path_, ignored);
-}
+ScopedTempDir::~ScopedTempDir() { RemoveTree(L"\\\\?\\" + path_); }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   fs::create_directories(fs::path(path).parent_path());
