@@ -21,7 +21,9 @@ bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 constexpr size_t kChunkSize = 128;
 constexpr size_t kChunkBreak = 100;
 
-bool IsUncPath(const WString& path) { return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\'; }
+bool IsUncPath(const WString& path) {
+  return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+}
 
 // The path as the existence tests see it: one trailing separator removed, slashes rewritten.
 WString ExistencePath(const wchar_t* path) {
@@ -60,7 +62,8 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> LongPathAttributes(const WString& path)
   const WString form = LongPathForm(path);
   if (form.empty()) return std::nullopt;
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!Sys().GetFileAttributesExW(form.c_str(), &data)) data.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
+  if (!Sys().GetFileAttributesExW(form.c_str(), &data))
+    data.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
   return data;
 }
 

@@ -47,9 +47,9 @@ TEST(SplitTextTest, ElementsQuotesAndEmptyPieces) {
       {L"\\a", {L"", L"a"}},
       {L"abc", {L"abc"}},
       {L"\"x\\y\"\\z", {L"\"x\\y\"", L"z"}},
-      {L"\"x\\y\\z", {L"\"x\\y\\z"}},           // no closing quote: the rest is one element
-      {L"'x\\y'\\z", {L"'x\\y'", L"z"}},        // the apostrophe quotes too
-      {L"a\"b\\c\"", {L"a\"b", L"c\""}},        // a quote inside an element is plain
+      {L"\"x\\y\\z", {L"\"x\\y\\z"}},             // no closing quote: the rest is one element
+      {L"'x\\y'\\z", {L"'x\\y'", L"z"}},          // the apostrophe quotes too
+      {L"a\"b\\c\"", {L"a\"b", L"c\""}},          // a quote inside an element is plain
       {WString(L"a\\b\0c\\d", 7), {L"a", L"b"}},  // scanning stops at NUL
   };
   for (const auto& c : cases) {
@@ -127,15 +127,11 @@ TEST(FileNameTest, NameAndStem) {
   struct Case {
     WString path, name, stem;
   } cases[] = {
-      {L"C:\\dir\\", L"", L""},
-      {L"name", L"name", L"name"},
+      {L"C:\\dir\\", L"", L""},           {L"name", L"name", L"name"},
       {L"C:/a\\b/c", L"b/c", L"b/c"},  // a backslash wins over a later slash
-      {L"C:/a/b.txt", L"b.txt", L"b"},
-      {L"C:\\x\\Tool.exe", L"Tool.exe", L"Tool"},
-      {L"a.b.c", L"a.b.c", L"a.b"},
-      {L".hidden", L".hidden", L""},
-      {L"what?.exe", L"what?.exe", L""},
-      {L"C:\\x\\ ", L" ", L""},
+      {L"C:/a/b.txt", L"b.txt", L"b"},    {L"C:\\x\\Tool.exe", L"Tool.exe", L"Tool"},
+      {L"a.b.c", L"a.b.c", L"a.b"},       {L".hidden", L".hidden", L""},
+      {L"what?.exe", L"what?.exe", L""},  {L"C:\\x\\ ", L" ", L""},
       {L"dir.d\\file", L"file", L"file"},
   };
   for (const auto& c : cases) {

@@ -24,8 +24,7 @@ FARPROC RealSystemApi::GetProcAddress(HMODULE module, const char* name) {
   return ::GetProcAddress(module, name);
 }
 HRESULT RealSystemApi::SHGetMalloc(IMalloc** allocator) { return ::SHGetMalloc(allocator); }
-HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int csidl,
-                                                  PIDLIST_ABSOLUTE* items) {
+HRESULT RealSystemApi::SHGetSpecialFolderLocation(HWND owner, int csidl, PIDLIST_ABSOLUTE* items) {
   return ::SHGetSpecialFolderLocation(owner, csidl, items);
 }
 BOOL RealSystemApi::SHGetPathFromIDListW(PCIDLIST_ABSOLUTE items, wchar_t* path) {
@@ -61,9 +60,7 @@ DWORD RealSystemApi::WNetGetConnectionW(const wchar_t* local, wchar_t* remote, D
   return ::WNetGetConnectionW(local, remote, length);
 }
 
-DWORD RealSystemApi::GetFileAttributesW(const wchar_t* path) {
-  return ::GetFileAttributesW(path);
-}
+DWORD RealSystemApi::GetFileAttributesW(const wchar_t* path) { return ::GetFileAttributesW(path); }
 BOOL RealSystemApi::GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) {
   return ::GetFileAttributesExW(path, GetFileExInfoStandard, data);
 }
@@ -73,9 +70,8 @@ BOOL RealSystemApi::SetFileAttributesW(const wchar_t* path, DWORD attributes) {
 HANDLE RealSystemApi::FindFirstFileW(const wchar_t* pattern, WIN32_FIND_DATAW* data) {
   return ::FindFirstFileW(pattern, data);
 }
-HANDLE RealSystemApi::FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level,
-                                       void* data, FINDEX_SEARCH_OPS search, void* filter,
-                                       DWORD flags) {
+HANDLE RealSystemApi::FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level, void* data,
+                                       FINDEX_SEARCH_OPS search, void* filter, DWORD flags) {
   return ::FindFirstFileExW(pattern, level, data, search, filter, flags);
 }
 BOOL RealSystemApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
@@ -88,8 +84,7 @@ BOOL RealSystemApi::CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_
 DWORD RealSystemApi::GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) {
   return ::GetFileVersionInfoSizeW(path, handle);
 }
-BOOL RealSystemApi::GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size,
-                                        void* data) {
+BOOL RealSystemApi::GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) {
   return ::GetFileVersionInfoW(path, handle, size, data);
 }
 BOOL RealSystemApi::VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,

@@ -65,8 +65,7 @@ class SystemApi {
   virtual BOOL FindClose(HANDLE find) = 0;
   virtual BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) = 0;
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
-  virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size,
-                                   void* data) = 0;
+  virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) = 0;
   virtual BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
                               UINT* length) = 0;
 
@@ -127,8 +126,7 @@ class RealSystemApi : public SystemApi {
   BOOL SHGetPathFromIDListW(PCIDLIST_ABSOLUTE items, wchar_t* path) override;
   DWORD GetModuleFileNameW(HMODULE module, wchar_t* buffer, DWORD size) override;
   HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
-                          const wchar_t* parameters, const wchar_t* directory,
-                          int show) override;
+                          const wchar_t* parameters, const wchar_t* directory, int show) override;
   BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override;
   DWORD GetTempPathW(DWORD size, wchar_t* buffer) override;
   DWORD GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) override;

@@ -45,7 +45,8 @@ void StartThroughShell(const WString& path, int show_command) {
 }
 
 bool IsDriveRoot(const WString& folder) {
-  return (folder.size() == 2 || (folder.size() == 3 && (folder[2] == L'\\' || folder[2] == L'/'))) &&
+  return (folder.size() == 2 ||
+          (folder.size() == 3 && (folder[2] == L'\\' || folder[2] == L'/'))) &&
          folder[1] == L':';
 }
 
@@ -69,8 +70,7 @@ WString InterpreterPath() {
   if (!comspec.empty()) return comspec;
   wchar_t folder[MAX_PATH] = {};
   const UINT length = Sys().GetSystemDirectoryW(folder, MAX_PATH);
-  return WithTrailingSeparator(length < MAX_PATH ? WString(folder) : WString(), L'\\') +
-         L"cmd.exe";
+  return WithTrailingSeparator(length < MAX_PATH ? WString(folder) : WString(), L'\\') + L"cmd.exe";
 }
 
 // /d skips the AutoRun commands of the command processor's registry keys, /v:off and /e:on
@@ -89,9 +89,9 @@ WString InterpreterEnvironment() {
 
 WString ScriptPathOf(BackupJob& job) {
   const WString folder = WithTrailingSeparator(ScriptFolder(), L'\\');
-  const size_t room = std::min(
-      kMaxFileNameLength,
-      folder.size() < kMaxScriptPathLength ? kMaxScriptPathLength - folder.size() : 0);
+  const size_t room =
+      std::min(kMaxFileNameLength,
+               folder.size() < kMaxScriptPathLength ? kMaxScriptPathLength - folder.size() : 0);
   return folder + FitScriptFileName(job.ScriptFileName(), room);
 }
 

@@ -213,9 +213,8 @@ TEST_F(RunTest, CopiesOfDriveRootsAreShownAgain) {
   }
   const WString batch = temp_ / L"run.bat";
   ASSERT_TRUE(WriteTextFile(batch.c_str(), L"@echo off\r\n"));
-  ASSERT_TRUE(RunThroughInterpreter(batch, {{L"D:\\", root_copy},
-                                            {L"C:\\Data", other_copy},
-                                            {L"E:", temp_ / L"Copy\\E"}}));
+  ASSERT_TRUE(RunThroughInterpreter(
+      batch, {{L"D:\\", root_copy}, {L"C:\\Data", other_copy}, {L"E:", temp_ / L"Copy\\E"}}));
   EXPECT_EQ(0u, ::GetFileAttributesW(root_copy.c_str()) & kHiddenSystem);
   EXPECT_EQ(kHiddenSystem, ::GetFileAttributesW(other_copy.c_str()) & kHiddenSystem);
 }

@@ -98,7 +98,8 @@ void ExpectExactRun(const WStringList& names, const BatchRun& run,
                              L"/purge", L"/xf", L"mfc*.tmp", L"Thumbs.db"});
   }
   expected_args.push_back(pause);
-  for (size_t i = 0; i <= names.size(); ++i) banner += test::kTimeoutRefusal + std::wstring(L"\r\n");
+  for (size_t i = 0; i <= names.size(); ++i)
+    banner += test::kTimeoutRefusal + std::wstring(L"\r\n");
   EXPECT_EQ(banner, run.output);
   std::vector<std::vector<std::wstring>> args;
   for (const StandInCall& call : run.calls) {

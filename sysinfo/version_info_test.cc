@@ -81,19 +81,18 @@ TEST(VersionInfoReaderTest, SolluxNamesItself) {
 // The manifest that Windows reads when it starts Sollux.exe: no elevation, the systems it was
 // tested on, and paths past 260 characters for the C runtime.
 TEST(VersionInfoReaderTest, SolluxHasItsManifest) {
-  const HMODULE exe = ::LoadLibraryExW(test::SolluxProgram().c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE);
+  const HMODULE exe =
+      ::LoadLibraryExW(test::SolluxProgram().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(nullptr, exe);
   const HRSRC found = ::FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
   ASSERT_NE(nullptr, found);
   const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(exe, found)));
   const std::string manifest(bytes, ::SizeofResource(exe, found));
   ::FreeLibrary(exe);
-  for (const char* part : {"level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
-                           "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-                           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
-                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
-                           "WindowsSettings\">true</longPathAware>"}) {
+  for (const char* part :
+       {"level=\"asInvoker\"", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", "WindowsSettings\">true</longPathAware>"}) {
     EXPECT_NE(std::string::npos, manifest.find(part)) << part;
   }
 }
