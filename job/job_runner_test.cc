@@ -4,6 +4,7 @@
 
 #include "base/environment.h"
 #include "base/path.h"
+#include "base/script_folder.h"
 #include "base/system_api.h"
 #include "base/text_file.h"
 #include "job/backup_job.h"
@@ -219,19 +220,42 @@ TEST_F(RunTest, CopiesOfDriveRootsAreShownAgain) {
   EXPECT_EQ(kHiddenSystem, ::GetFileAttributesW(other_copy.c_str()) & kHiddenSystem);
 }
 
+// The name is cut only where the file system or MAX_PATH demands it; where the folder leaves
+// no room for the switch letters beside the digest, they go too.
 TEST(ScriptPathTest, FitsMaxPathWhateverTheFolderNames) {
-  ScopedTempDir temp;
-  const WString deep = temp / WString(120, L'd');
-  test::MakeFolders(deep);
-  ScopedEnvironmentVariable tmp(L"TMP", deep);
-  BackupJob job;
-  job.SetSource((L"C:\\" + WString(200, L's')).c_str());
-  job.SetDestination(L"E:/_Backup_");
-  const WString path = ScriptPathOf(job);
-  EXPECT_LE(path.size(), 259u);
-  EXPECT_EQ(0u, path.find(deep + L"\\Brevant.tmp\\"));
-  EXPECT_EQ(L"_sfft.bat", path.substr(path.size() - 9)) << path;
-  EXPECT_EQ(path, ScriptPathOf(job));
+  const struct {
+    size_t room;  // what the script folder leaves for the name; 0: a short temporary folder
+    size_t source_length;
+    size_t name_length;  // 0: the path's 259 characters
+    bool switch_letters;
+  } cases[] = {
+      {0, 120, 3 + 120 + 12 + 9, true},  // the whole name, RC_s..._E___Backup__sfft.bat
+      {0, 300, 0, true},
+      {100, 200, 0, true},
+      {20, 200, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.room << " " << c.source_length);
+    ScopedTempDir temp;
+    // "\Brevant.tmp\<program>\" below the temporary folder.
+    const WString script_folder = WithTrailingSeparator(
+        ScriptFolder().substr(WithoutTrailingSeparator(TemporaryFolder()).size()), L'\\');
+    const size_t deep_length = c.room == 0 ? 0 : 259 - c.room - script_folder.size();
+    const WString deep =
+        c.room == 0 ? temp.path() : temp / WString(deep_length - temp.path().size() - 1, L'd');
+    test::MakeFolders(deep);
+    ScopedEnvironmentVariable tmp(L"TMP", deep);
+    BackupJob job;
+    job.SetSource((L"C:\\" + WString(c.source_length, L's')).c_str());
+    job.SetDestination(L"E:/_Backup_");
+    const WString path = ScriptPathOf(job);
+    const size_t folder_length = deep.size() + script_folder.size();
+    const size_t name_length = c.name_length == 0 ? 259 - folder_length : c.name_length;
+    EXPECT_EQ(deep + script_folder, path.substr(0, path.size() - name_length)) << path;
+    EXPECT_TRUE(path.ends_with(L".bat")) << path;
+    EXPECT_EQ(c.switch_letters, path.ends_with(L"_sfft.bat")) << path;
+    EXPECT_EQ(path, ScriptPathOf(job));
+  }
 }
 
 }  // namespace
