@@ -2,6 +2,8 @@
 
 #include "app/registry.h"
 #include "base/environment.h"
+#include "base/file_system.h"
+#include "base/folders.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/text.h"
@@ -12,9 +14,14 @@
 namespace sollux {
 namespace {
 
-// The developers' own source tree, backed up wherever it exists: the folder two levels above
-// the path this driver was built from.
-constexpr wchar_t kBuildSourcePath[] = L"T:\\Develop\\_.SRC\\__Win\\Back_rmf.cc";
+// The developers' own source tree, backed up wherever it exists (two levels above the folder
+// this driver was once built in).
+constexpr wchar_t kDevelopmentFolder[] = L"T:\\Develop\\_.SRC";
+
+// What robocopy leaves out: backup and temporary files, Explorer's thumbnails, and folders of
+// backups, of Visual Studio's caches and of search indexes. Each entry stands between blanks.
+constexpr wchar_t kExcludedFiles[] = L" *.bak  *.tmp  Thumbs.db ";
+constexpr wchar_t kExcludedDirs[] = L" bak  .vs  _Backup_  _Search_ ";
 
 constexpr int kUserFolders[] = {
     CSIDL_COMMON_DOCUMENTS,
@@ -51,7 +58,7 @@ bool PlanBackup() {
         ReadRegistryString(HKEY_CURRENT_USER, setting.key_path, setting.value_name, L""));
   }
   ReportMissingPlumaFolders(folders);
-  folders.push_back(DirectoryPart(DirectoryPart(kBuildSourcePath)));
+  folders.push_back(kDevelopmentFolder);
   for (const WString& folder : UserFolderList()) folders.push_back(folder);
   return RunBackup(UniqueInOrder(folders));
 }
@@ -74,12 +81,12 @@ WString BackupDestination(const WString& base) {
 void ConfigureBackupJob(BackupJob& job, const WString& destination) {
   job.SetExcludeOlder(false);
   job.SetMirror(true);
-  job.SetExcludedFiles((WString() + L" *.bak " + L" *.tmp " + L" Thumbs.db ").c_str());
-  job.SetExcludedDirs((WString() + L" bak " + L" .vs " + L" _Backup_ " + L" _Search_ ").c_str());
+  job.SetExcludedFiles(kExcludedFiles);
+  job.SetExcludedDirs(kExcludedDirs);
   job.SetExcludeFilesEnabled(true);
   job.SetExcludeDirsEnabled(true);
   job.SetDestination(destination.c_str());
-  job.SetExcludedDirs((job.ExcludedDirs() + L" " + kBackupFolderName).c_str());
+  job.AddExcludedDir(kBackupFolderName);
   job.AddExcludedDir(L"*.tmp");
   job.SetMaxSize(kMaxFileSize);
   job.SetMaxSizeEnabled(true);

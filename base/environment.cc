@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -29,13 +30,6 @@ WString SystemTemporaryFolder() {
   wchar_t buffer[kPathBufferSize + 1] = {};
   Sys().GetTempPathW(kPathBufferSize, buffer);
   return buffer;
-}
-
-// Keeps the program's files out of the Windows installation (a program started by a service
-// is given the Windows folder's Temp).
-WString CommonTemporaryFolder() {
-  const WString documents = SpecialFolderPath(CSIDL_COMMON_DOCUMENTS);
-  return WithTrailingSeparator(WithTrailingSeparator(documents) + L"Temp") + L"Temp";
 }
 
 WString FallbackTemporaryFolder() {
@@ -104,6 +98,13 @@ WString TemporaryFolder() {
 WString EnvironmentValue(const WString& name) {
   const wchar_t* value = Sys().GetEnv(name.c_str());
   return value != nullptr ? WString(value) : WString();
+}
+
+// Keeps the program's files out of the Windows installation (a program started by a service
+// is given the Windows folder's Temp).
+WString CommonTemporaryFolder() {
+  const WString documents = SpecialFolderPath(CSIDL_COMMON_DOCUMENTS);
+  return WithTrailingSeparator(WithTrailingSeparator(documents) + L"Temp") + L"Temp";
 }
 
 WString SpecialFolderPath(int csidl) {

@@ -14,6 +14,10 @@ namespace sollux {
 // directory, created. Never empty.
 WString TemporaryFolder();
 
+// The common documents folder followed by \Temp\Temp, where the program's files go when the
+// system's temporary folder lies in the Windows folder or the script folder cannot be created.
+WString CommonTemporaryFolder();
+
 // The value of an environment variable (the name in any letter case), or "" when unset.
 WString EnvironmentValue(const WString& name);
 

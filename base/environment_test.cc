@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/win.h"

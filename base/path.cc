@@ -1,16 +1,10 @@
 #include "base/path.h"
 
-#include <cstring>
+#include <algorithm>
 #include <cwctype>
-#include <optional>
-
-#include "base/system_api.h"
-#include "base/win.h"
 
 namespace sollux {
 namespace {
-
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 bool EndsInSeparator(const WString& path) { return !path.empty() && IsSeparator(path.back()); }
 
@@ -20,21 +14,6 @@ bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 // piece short while the pieces are joined again by the same function.
 constexpr size_t kChunkSize = 128;
 constexpr size_t kChunkBreak = 100;
-
-bool IsUncPath(const WString& path) {
-  return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
-}
-
-// The path as the existence tests see it: one trailing separator removed, slashes rewritten.
-WString ExistencePath(const wchar_t* path) {
-  WString t = WithoutTrailingSeparator(path);
-  if (t.find(L'/') != WString::npos) t = NormalizeSeparators(t, L'\\');
-  return t;
-}
-
-// Windows' C runtime fails its status call for paths of this many characters or more unless the
-// process is long-path aware and the system allows long paths; Wine has no such limit.
-constexpr size_t kRuntimePathLimit = MAX_PATH;
 
 bool IsDriveAbsolute(const WString& path) {
   return path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
@@ -55,19 +34,31 @@ WString ResolveDots(const WString& path, size_t kept) {
   return JoinWithChar(elements, L'\\');
 }
 
-// The attributes of an absolute path too long for the C runtime's status call, through its
-// \\?\ form; nothing for a shorter or a relative path.
-std::optional<WIN32_FILE_ATTRIBUTE_DATA> LongPathAttributes(const WString& path) {
-  if (path.size() < kRuntimePathLimit) return std::nullopt;
-  const WString form = LongPathForm(path);
-  if (form.empty()) return std::nullopt;
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!Sys().GetFileAttributesExW(form.c_str(), &data))
-    data.dwFileAttributes = INVALID_FILE_ATTRIBUTES;
-  return data;
+// Characters that the three dots and their two backslashes add.
+constexpr size_t kEllipsisLength = 5;
+// Up to this many characters before the last component (a drive, a colon and a backslash) the
+// path has no first folder worth keeping.
+constexpr size_t kShortPrefix = 3;
+
+bool IsSeparatorPair(const WString& path) {
+  return (path[0] == L'\\' && path[1] == L'\\') || (path[0] == L'/' && path[1] == L'/');
+}
+
+// The first backslash at or after `from`; when there is none, the first slash.
+size_t FindSeparator(const WString& text, size_t from) {
+  const size_t backslash = text.find(L'\\', from);
+  return backslash != WString::npos ? backslash : text.find(L'/', from);
 }
 
 }  // namespace
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsUncPath(const WString& path) {
+  return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
+}
+
+bool IsDotEntry(const WString& name) { return name == L"." || name == L".."; }
 
 WString LongPathForm(const WString& path) {
   if (path.starts_with(L"\\\\?\\")) return path;
@@ -175,46 +166,48 @@ bool EqualsIgnoreCase(const WString& a, const WString& b) {
   return a == b || ToLower(a) == ToLower(b);
 }
 
-FileStatus::FileStatus(const wchar_t* path) {
-  WString p(path != nullptr ? path : L"");
-  if (p.find(L'/') != WString::npos) p = NormalizeSeparators(p, L'\\');
-  std::memset(&record_, 0, sizeof(record_));
-  error_ = Sys().Stat64(p.c_str(), &record_);
-  if (error_ != 0) std::memset(&record_, 0, sizeof(record_));
+WString DirectoryPart(const WString& path) {
+  size_t at = path.rfind(L'\\');
+  if (at == WString::npos) at = path.rfind(L'/');
+  return at == WString::npos ? WString(L"\\") : path.substr(0, at);
 }
 
-bool FileStatus::Failed() const { return error_ != 0; }
-int64_t FileStatus::Size() const { return record_.st_size; }
-int64_t FileStatus::AccessTime() const { return record_.st_atime; }
-int64_t FileStatus::ModifyTime() const { return record_.st_mtime; }
-int64_t FileStatus::ChangeTime() const { return record_.st_ctime; }
-unsigned short FileStatus::Mode() const { return record_.st_mode; }
-bool FileStatus::IsFile() const { return (record_.st_mode & 0xF000) == 0x8000; }
-bool FileStatus::IsDirectory() const { return (record_.st_mode & 0xF000) == 0x4000; }
+WString DirectoryPart(const wchar_t* path) { return DirectoryPart(WString(path ? path : L"")); }
 
-bool DirectoryExists(const wchar_t* path) {
-  const WString t = ExistencePath(path);
-  if (const auto data = LongPathAttributes(t)) {
-    const DWORD attributes = data->dwFileAttributes;
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (IsUncPath(t) || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
-  }
-  if (IsUncPath(t)) return Sys().Access(t.c_str(), 0) == 0;
-  const FileStatus status(t.c_str());
-  return !status.Failed() && status.IsDirectory();
+WString FileExtension(const WString& path) {
+  const WString name = FileNamePart(path);
+  if (name.empty() || name == L" " || name.find(L'?') != WString::npos) return WString();
+  const size_t dot = name.rfind(L'.');
+  return dot == WString::npos ? WString() : name.substr(dot + 1);
 }
 
-bool PathExists(const wchar_t* path, bool require_non_empty) {
-  const WString t = ExistencePath(path);
-  if (const auto data = LongPathAttributes(t)) {
-    if (data->dwFileAttributes == INVALID_FILE_ATTRIBUTES) return false;
-    const bool empty_file = (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-                            data->nFileSizeLow == 0 && data->nFileSizeHigh == 0;
-    return IsUncPath(t) || !require_non_empty || !empty_file;
+WString FileExtension(const wchar_t* path) { return FileExtension(WString(path ? path : L"")); }
+
+WString PathRoot(const WString& path) {
+  if (path.size() < 2) return WString();
+  if (path[1] == L':') return path.substr(0, 2);
+  if (!IsSeparatorPair(path)) return WString();
+  const size_t end = FindSeparator(path, 2);
+  return end == WString::npos ? WString() : path.substr(0, end);
+}
+
+WString ShortenPath(const WString& path, size_t max_length) {
+  if (max_length >= path.size()) return path;
+  const WString name = FileNamePart(path);
+  if (max_length < name.size()) return name;
+  WString head = PathRoot(path);
+  if (path.size() - name.size() > kShortPrefix) {
+    const size_t end = FindSeparator(path, head.size() + 1);
+    if (end != WString::npos) head = path.substr(0, end);
   }
-  if (IsUncPath(t)) return Sys().Access(t.c_str(), 0) == 0;
-  const FileStatus status(t.c_str());
-  return !status.Failed() && (status.Size() != 0 || status.IsDirectory() || !require_non_empty);
+  if (max_length < head.size() + name.size() + kEllipsisLength) return name;
+  WString tail = path.substr(std::min(head.size() + 1, path.size()));
+  while (tail.size() + head.size() + kEllipsisLength > max_length) {
+    const size_t separator = FindSeparator(tail, 0);
+    if (separator == WString::npos) break;
+    tail.erase(0, separator + 1);
+  }
+  return WithTrailingSeparator(head, L'\\') + L"...\\" + tail;
 }
 
 }  // namespace sollux

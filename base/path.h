@@ -1,9 +1,7 @@
 // Path and string utilities: separators, splitting and joining, file name parts, letter case,
-// and the status of a path on disk.
+// shortening. Text only: nothing here asks the file system (base/file_system.h does).
 #ifndef SOLLUX_BASE_PATH_H_
 #define SOLLUX_BASE_PATH_H_
-
-#include <sys/stat.h>
 
 #include <cstdint>
 
@@ -39,37 +37,36 @@ WString FileStem(const WString& path);
 WString ToLower(const WString& text);
 bool EqualsIgnoreCase(const WString& a, const WString& b);
 
-// A snapshot of the C runtime's status record of one path, with 64-bit sizes and times.
-class FileStatus {
- public:
-  explicit FileStatus(const wchar_t* path);
-  FileStatus(const FileStatus&) = delete;
-  FileStatus& operator=(const FileStatus&) = delete;
+// Backslash or slash.
+bool IsSeparator(wchar_t c);
+// Two backslashes at the start: a network path, or a path in the \\?\ form.
+bool IsUncPath(const WString& path);
+// "." or "..", the entries of a folder listing that name no file.
+bool IsDotEntry(const WString& name);
 
-  virtual bool Failed() const;
-  virtual int64_t Size() const;
-  virtual int64_t AccessTime() const;
-  virtual int64_t ModifyTime() const;
-  virtual int64_t ChangeTime() const;
-  virtual unsigned short Mode() const;
-  virtual bool IsFile() const;
-  virtual bool IsDirectory() const;
+// The text before the last backslash, else before the last slash, else a single backslash.
+WString DirectoryPart(const WString& path);
+WString DirectoryPart(const wchar_t* path);
 
- private:
-  struct _stat64 record_;
-  int error_ = 0;
-};
+// The text after the last full stop of the file name; "" when there is none, and for the
+// names "", " " and names holding "?".
+WString FileExtension(const WString& path);
+WString FileExtension(const wchar_t* path);
+
+// The root of a path: "C:" for a drive path, "\\server" (or "//server") for a network path
+// that goes on below the server, otherwise "".
+WString PathRoot(const WString& path);
+
+// Fits `path` into `max_length` UTF-16 units by replacing folders after the root and the first
+// folder below it with "...": C:\Users\...\Master\Patterns. A path that fits comes back as it
+// is; when even the root, the first folder and the last component do not fit, the last
+// component comes back alone, also when it is longer than `max_length`.
+WString ShortenPath(const WString& path, size_t max_length);
 
 // The \\?\ form of an absolute path (\\?\UNC\server\share\... for a network path), with
 // separators made backslashes and "." and ".." elements resolved; a path already in that form
 // as it is; "" for a relative path.
 WString LongPathForm(const WString& path);
-
-// True for an existing directory; for a UNC path, for anything that exists. Absolute paths too
-// long for the C runtime's status call (260 characters or more) are tested in their \\?\ form.
-bool DirectoryExists(const wchar_t* path);
-// True for an existing path; with `require_non_empty`, an empty regular file counts as absent.
-bool PathExists(const wchar_t* path, bool require_non_empty);
 
 }  // namespace sollux
 

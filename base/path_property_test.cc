@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "test/property_check.h"
@@ -18,7 +19,6 @@ using test::Property;
 using test::RandomText;
 using test::SeedFor;
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 bool IsQuote(wchar_t c) { return c == L'"' || c == L'\''; }
 bool HasQuote(const WString& text) { return text.find_first_of(L"\"'") != WString::npos; }
 WString UpToNul(const WString& text) { return WString(text.c_str()); }

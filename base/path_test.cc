@@ -1,3 +1,4 @@
+#include "base/file_system.h"
 #include "base/path.h"
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/win.h"

@@ -1,6 +1,7 @@
 #include "base/script_folder.h"
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/path.h"
 #include "base/program.h"
@@ -8,8 +9,6 @@
 
 namespace sollux {
 namespace {
-
-constexpr int kCommonDocuments = 0x2E;
 
 // The program's name for its folder: a differing OriginalFilename wins over the file name.
 WString ScriptFolderStem() {
@@ -20,12 +19,8 @@ WString ScriptFolderStem() {
 }
 
 WString FallbackScriptFolder() {
-  WString folder = SpecialFolderPath(kCommonDocuments);
-  for (const WString& level :
-       {WString(L"Temp"), WString(L"Temp"), WString(kScratchFolderName), FileStem(ModulePath())}) {
-    folder = WithTrailingSeparator(folder) + level;
-  }
-  return folder;
+  const WString scratch = WithTrailingSeparator(CommonTemporaryFolder()) + kScratchFolderName;
+  return WithTrailingSeparator(scratch) + FileStem(ModulePath());
 }
 
 }  // namespace

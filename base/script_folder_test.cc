@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/path.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"

@@ -7,14 +7,6 @@
 
 namespace sollux {
 
-WString DirectoryPart(const WString& path) {
-  size_t at = path.rfind(L'\\');
-  if (at == WString::npos) at = path.rfind(L'/');
-  return at == WString::npos ? WString(L"\\") : path.substr(0, at);
-}
-
-WString DirectoryPart(const wchar_t* path) { return DirectoryPart(WString(path ? path : L"")); }
-
 WStringList UniqueInOrder(const WStringList& list) {
   WStringList unique;
   std::unordered_set<WString> seen;

@@ -1,4 +1,4 @@
-// Text helpers shared by the subsystems: folder part, de-duplication, quoting, case-tolerant
+// Text helpers shared by the subsystems: de-duplication, quoting, case-tolerant
 // search and number texts.
 #ifndef SOLLUX_BASE_TEXT_H_
 #define SOLLUX_BASE_TEXT_H_
@@ -8,10 +8,6 @@
 #include "base/wstring.h"
 
 namespace sollux {
-
-// The text before the last backslash, else before the last slash, else a single backslash.
-WString DirectoryPart(const WString& path);
-WString DirectoryPart(const wchar_t* path);
 
 // Drops repeated texts (exact, case-sensitive comparison); first occurrences keep their place.
 WStringList UniqueInOrder(const WStringList& list);

@@ -1,5 +1,6 @@
 #include "base/text_file.h"
 
+#include "base/file_system.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -9,8 +10,7 @@ namespace sollux {
 namespace {
 
 constexpr UINT kShiftJis = 932;
-constexpr int kOpenAttempts = 100;
-constexpr DWORD kOpenRetryMilliseconds = 100;
+constexpr int kOpenSeconds = 10;
 constexpr int kLastPass = 11;
 constexpr DWORD kRewriteDelayMilliseconds = 10;
 
@@ -27,16 +27,6 @@ WString OneUnitPerCharacter(const WString& text) {
     if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
   }
   return units;
-}
-
-// Opens for writing, waiting for a file that another process holds open.
-FILE* OpenForWriting(const wchar_t* path) {
-  for (int attempt = 1;; ++attempt) {
-    if (FILE* file = Sys().OpenFile(path, L"wb")) return file;
-    Sys().Sleep(kOpenRetryMilliseconds);
-    ErrorCounter(attempt);
-    if (attempt == kOpenAttempts) return nullptr;
-  }
 }
 
 }  // namespace
@@ -70,10 +60,10 @@ bool WriteTextFile(const wchar_t* path, const WString& text) {
 
 bool WriteBytesToFile(const wchar_t* path, std::vector<char> bytes, int pass) {
   if (path == nullptr || *path == L'\0') return false;
-  FILE* file = OpenForWriting(path);
-  if (file == nullptr) return false;
-  if (!bytes.empty()) Sys().WriteToFile(bytes.data(), 1, bytes.size(), file);
-  Sys().CloseFile(file);
+  UniqueFile file = OpenWithRetry(path, L"wb", kOpenSeconds);
+  if (!file) return false;
+  if (!bytes.empty()) Sys().WriteToFile(bytes.data(), 1, bytes.size(), file.get());
+  file.reset();
   if (bytes.empty()) return true;
   // A short file (a full disk, a scanner that empties it) must not pass for the whole text.
   const FileStatus status(path);

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "base/text_file.h"
 #include "test/property_check.h"

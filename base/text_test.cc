@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/path.h"
+
 namespace sollux {
 namespace {
 
@@ -9,7 +11,7 @@ TEST(DirectoryPartTest, Examples) {
   const struct {
     WString path, expected;
   } cases[] = {
-      {L"C:\\a\\b", L"C:\\a"}, {L"C:\\", L"C:"},   {L"C:/a/b", L"C:/a"},
+      {L"C:\\a\\b", L"C:\\a"}, {L"C:\\", L"C:"}, {L"C:/a/b", L"C:/a"},
       {L"C:/a\\b/c", L"C:/a"}, {L"name", L"\\"}, {L"", L"\\"},
   };
   for (const auto& c : cases) {
@@ -17,7 +19,8 @@ TEST(DirectoryPartTest, Examples) {
     EXPECT_EQ(c.expected, DirectoryPart(c.path));
     EXPECT_EQ(c.expected, DirectoryPart(c.path.c_str()));
   }
-  EXPECT_EQ(L"T:\\Develop\\_.SRC", DirectoryPart(DirectoryPart(L"T:\\Develop\\_.SRC\\__Win\\x.cc")));
+  EXPECT_EQ(L"T:\\Develop\\_.SRC",
+            DirectoryPart(DirectoryPart(L"T:\\Develop\\_.SRC\\__Win\\x.cc")));
 }
 
 TEST(UniqueInOrderTest, KeepsFirstOccurrencesCaseSensitively) {
@@ -61,8 +64,8 @@ TEST(FindIgnoreCaseTest, ExactThenLowerCase) {
 TEST(NumberTextTest, RadixDigitsAndPadding) {
   EXPECT_EQ(L"ff", NumberText(255, 16));
   EXPECT_EQ(L"0", NumberText(0, 10));
-  EXPECT_EQ(L"101", NumberText(5, 1));   // radix below 2 behaves as 2
-  EXPECT_EQ(L"z", NumberText(35, 40));   // radix above 36 behaves as 36
+  EXPECT_EQ(L"101", NumberText(5, 1));  // radix below 2 behaves as 2
+  EXPECT_EQ(L"z", NumberText(35, 40));  // radix above 36 behaves as 36
   EXPECT_EQ(L"4294967295", NumberText(4294967295u, 10));
   EXPECT_EQ(L"4294967296", NumberText64(4294967296ull, 10));
   EXPECT_EQ(L"18446744073709551615", NumberText64(UINT64_MAX, 10));

@@ -10,6 +10,9 @@ namespace sollux {
 using WString = std::wstring;
 using WStringList = std::vector<WString>;
 
+// A C string that may be null, read as the empty text.
+inline const wchar_t* TextOrEmpty(const wchar_t* text) { return text != nullptr ? text : L""; }
+
 }  // namespace sollux
 
 #endif  // SOLLUX_BASE_WSTRING_H_

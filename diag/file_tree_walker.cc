@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <functional>
 
+#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -16,12 +17,6 @@ namespace sollux {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
-
-const wchar_t* TextOf(const wchar_t* path) { return path != nullptr ? path : L""; }
-
-bool IsDotEntry(const wchar_t* name) {
-  return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
-}
 
 // Created on the first purge; as a function-local static it is destroyed by the exit-time
 // handlers after main returns or exit is called, which carries out the queued deletions. A
@@ -41,7 +36,7 @@ FileTreeWalker::~FileTreeWalker() {
 bool FileTreeWalker::AddPath(const WString& path) { return AddPath(path.c_str()); }
 
 bool FileTreeWalker::AddPath(const wchar_t* path) {
-  sources_.push_back(TextOf(path));
+  sources_.push_back(TextOrEmpty(path));
   return true;
 }
 
@@ -51,9 +46,9 @@ bool FileTreeWalker::AddPaths(WStringList paths) {
 }
 
 bool FileTreeWalker::AddCopy(const wchar_t* source, const wchar_t* destination) {
-  sources_.push_back(TextOf(source));
+  sources_.push_back(TextOrEmpty(source));
   destinations_.resize(sources_.size());
-  destinations_.back() = TextOf(destination);
+  destinations_.back() = TextOrEmpty(destination);
   return true;
 }
 
@@ -103,7 +98,7 @@ void FileTreeWalker::DeleteOne(const WString& path) {
 bool PurgeOldFiles(const wchar_t* pattern_path, int days) {
   const int64_t now = Sys().CurrentTime();
   const WString folder = DirectoryPart(pattern_path);
-  const WString pattern = FileStem(TextOf(pattern_path)) + L"*." + FileExtension(pattern_path);
+  const WString pattern = FileStem(TextOrEmpty(pattern_path)) + L"*." + FileExtension(pattern_path);
   const WStringList files = ListMatchingFiles(folder.c_str(), pattern);
   FileTreeWalker& queue = PurgeQueue();
   const int64_t threshold = static_cast<int64_t>(days) * kSecondsPerDay;
@@ -139,8 +134,8 @@ bool CopyFileCreatingFolder(const wchar_t* source, const wchar_t* destination,
   if (fail_if_exists && PathExists(destination, false)) return false;
   const WString folder = DirectoryPart(destination);
   if (!DirectoryExists(folder.c_str()) && !CreateDirectoryChain(folder)) return false;
-  return Sys().CopyFileW(TextOf(source), TextOf(destination), fail_if_exists ? TRUE : FALSE) !=
-         FALSE;
+  return Sys().CopyFileW(TextOrEmpty(source), TextOrEmpty(destination),
+                         fail_if_exists ? TRUE : FALSE) != FALSE;
 }
 
 }  // namespace sollux

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "test/child_process.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/text.h"
@@ -12,10 +13,6 @@ namespace {
 
 bool EndsInSeparator(const WString& path) {
   return !path.empty() && (path.back() == L'\\' || path.back() == L'/');
-}
-
-bool IsDotEntry(const wchar_t* name) {
-  return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
 bool StartsWith(const WString& text, const WString& start) {
@@ -97,14 +94,5 @@ bool MatchesPattern(const WString& path, const WString& pattern) {
   if (pat.back() != L'*' && !EndsWith(name, tokens.back())) return false;
   return true;
 }
-
-WString FileExtension(const WString& path) {
-  const WString name = FileNamePart(path);
-  if (name.empty() || name == L" " || name.find(L'?') != WString::npos) return WString();
-  const size_t dot = name.rfind(L'.');
-  return dot == WString::npos ? WString() : name.substr(dot + 1);
-}
-
-WString FileExtension(const wchar_t* path) { return FileExtension(WString(path ? path : L"")); }
 
 }  // namespace sollux

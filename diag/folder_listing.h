@@ -1,5 +1,5 @@
 // Listing the entries of one folder (never recursive), simple name patterns in which "*" stands
-// for any run of characters, and the extension of a file name.
+// for any run of characters.
 #ifndef SOLLUX_DIAG_FOLDER_LISTING_H_
 #define SOLLUX_DIAG_FOLDER_LISTING_H_
 
@@ -43,11 +43,6 @@ WStringList ListMatchingFiles(const wchar_t* folder, const WString& pattern);
 // run of characters; "" and "*" match every name; "*.*" matches names holding a full stop.
 // A pattern without "*" matches only the name itself.
 bool MatchesPattern(const WString& path, const WString& pattern);
-
-// The text after the last full stop of the file name; "" when there is none, and for the
-// names "", " " and names holding "?".
-WString FileExtension(const WString& path);
-WString FileExtension(const wchar_t* path);
 
 }  // namespace sollux
 

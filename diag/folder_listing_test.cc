@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/path.h"
 #include "test/temp_dir.h"
 
 namespace sollux {

@@ -1,6 +1,7 @@
 #include "diag/trace_log.h"
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/messages.h"
 #include "base/path.h"
@@ -13,7 +14,6 @@
 namespace sollux {
 namespace {
 
-constexpr int64_t kRetryPauseMs = 100;
 constexpr int kOpenSeconds = 10;
 constexpr int kPurgeDays = 10;
 constexpr wchar_t kStampPattern[] = L"%Y/%m/%d %H:%M:%S";
@@ -64,17 +64,16 @@ bool AppendToTraceFile(const std::vector<uint8_t>& bytes) {
   purge_due = false;
   // A file that cannot be opened in time is named on the standard error stream.
   UniqueFile file = OpenWithRetry(path.c_str(), L"ab", kOpenSeconds);
-  if (!file) return false;
+  if (!file) {
+    ErrorLine(L"Can't open ab  " + path);
+    return false;
+  }
   if (FileStatus(path.c_str()).Size() == 0) {
     WriteBytes(file.get(), {0xFF, 0xFE});
     WriteBytes(file.get(), WideTextBytes(TraceHeader()));
   }
   WriteBytes(file.get(), bytes);
   return true;
-}
-
-void FileCloser::operator()(FILE* file) const {
-  if (file != nullptr) Sys().CloseFile(file);
 }
 
 WString FlattenLineBreaks(const WString& text, const WString& replacement) {
@@ -103,19 +102,6 @@ std::vector<uint8_t> WideTextBytes(const WString& text) {
     bytes.push_back(static_cast<uint8_t>(unit >> 8));
   }
   return bytes;
-}
-
-UniqueFile OpenWithRetry(const wchar_t* path, const wchar_t* mode, int seconds) {
-  if (path == nullptr || *path == L'\0' || mode == nullptr) return nullptr;
-  int64_t attempts = static_cast<int64_t>(seconds) * 1000 / kRetryPauseMs;
-  if (attempts <= 0) attempts = 1;
-  for (int64_t attempt = 1; attempt <= attempts; ++attempt) {
-    if (FILE* file = Sys().OpenFile(path, mode)) return UniqueFile(file);
-    Sys().Sleep(static_cast<DWORD>(kRetryPauseMs));
-    ErrorCounter(static_cast<uint64_t>(attempt));
-  }
-  ErrorLine(L"Can't open " + WString(mode) + L"  " + path);
-  return nullptr;
 }
 
 }  // namespace sollux

@@ -8,8 +8,6 @@
 #define SOLLUX_DIAG_TRACE_LOG_H_
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <vector>
 
 #include "base/wstring.h"
@@ -25,25 +23,12 @@ bool WriteTrace(const WString& message);
 // not be opened.
 bool AppendToTraceFile(const std::vector<uint8_t>& bytes);
 
-// Closes a C runtime file through the system layer.
-struct FileCloser {
-  void operator()(FILE* file) const;
-};
-using UniqueFile = std::unique_ptr<FILE, FileCloser>;
-
 // A copy of `text` in which every CR becomes the first character of `replacement` and every LF
 // the rest of it (from its second character on).
 WString FlattenLineBreaks(const WString& text, const WString& replacement);
 
 // The code units of `text`, two bytes each, low byte first, without a terminator.
 std::vector<uint8_t> WideTextBytes(const WString& text);
-
-// Opens `path` in the C runtime's wide `mode`, trying every 100 ms for `seconds` (at least
-// once). After each failed attempt the attempt number and a carriage return go to the standard
-// error stream. When the last attempt fails, the line "Can't open " + mode + two blanks + path
-// follows, so a file that could not be written is never lost silently. An empty path answers
-// none without trying.
-UniqueFile OpenWithRetry(const wchar_t* path, const wchar_t* mode, int seconds);
 
 }  // namespace sollux
 

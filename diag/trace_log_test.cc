@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "base/file_system.h"
 #include "base/system_api.h"
 #include "base/time_text.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
-#include "test/temp_dir.h"
 #include "test/stopped_clock.h"
+#include "test/temp_dir.h"
 #include "test/trace_file.h"
 
 namespace sollux {
@@ -128,14 +129,16 @@ TEST(OpenWithRetryTest, WaitsForAFileReleasedAfterASecond) {
   EXPECT_EQ("old+new", test::ReadFileBytes(path));
 }
 
-TEST(OpenWithRetryTest, GivesUpAfterTheLimitAndSaysSo) {
+// The trace log names the file it gave up on (RecordForAHeldFileIsLostAndNamed); the batch file
+// writer names it in its own words.
+TEST(OpenWithRetryTest, GivesUpAfterTheLimit) {
   ScopedTempDir dir;
   const WString path = dir / L"held.txt";
   ExclusiveHold hold(path);
   ASSERT_TRUE(hold.Held());
   CaptureStderr();
   EXPECT_EQ(nullptr, OpenWithRetry(path.c_str(), L"ab", 10));
-  EXPECT_EQ(Narrow(Counters(100) + L"Can't open ab  " + path + L"\n"), GetCapturedStderr());
+  EXPECT_EQ(Narrow(Counters(100)), GetCapturedStderr());
 }
 
 TEST(OpenWithRetryTest, AtLeastOneAttempt) {
@@ -145,7 +148,7 @@ TEST(OpenWithRetryTest, AtLeastOneAttempt) {
     SCOPED_TRACE(seconds);
     CaptureStderr();
     EXPECT_EQ(nullptr, OpenWithRetry(path.c_str(), L"rb", seconds));
-    EXPECT_EQ(Narrow(L"1\rCan't open rb  " + path + L"\n"), GetCapturedStderr());
+    EXPECT_EQ("1\r", GetCapturedStderr());
   }
 }
 

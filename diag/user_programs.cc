@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "diag/folder_listing.h"

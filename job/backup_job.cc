@@ -3,36 +3,31 @@
 #include "base/path.h"
 
 namespace sollux {
-namespace {
-
-WString Text(const wchar_t* text) { return WString(text != nullptr ? text : L""); }
-
-}  // namespace
 
 BackupJob::BackupJob() { excluded_files_ = WString() + L" mfc*.tmp " + L" Thumbs.db "; }
 
-WString BackupJob::ScriptText() { return script_text_; }
-std::vector<CommandFolders> BackupJob::ScriptFolders() { return script_folders_; }
-WString BackupJob::Source() { return source_; }
-WString BackupJob::Destination() { return destination_; }
-WString BackupJob::FileSelection() { return file_selection_; }
-WString BackupJob::ExtraOptions() { return extra_options_; }
-bool BackupJob::LongFinalPause() { return long_final_pause_; }
+WString BackupJob::ScriptText() const { return script_text_; }
+std::vector<CommandFolders> BackupJob::ScriptFolders() const { return script_folders_; }
+WString BackupJob::Source() const { return source_; }
+WString BackupJob::Destination() const { return destination_; }
+WString BackupJob::FileSelection() const { return file_selection_; }
+WString BackupJob::ExtraOptions() const { return extra_options_; }
+bool BackupJob::LongFinalPause() const { return long_final_pause_; }
 
 bool BackupJob::SetSource(const wchar_t* text) {
-  source_ = Text(text);
+  source_ = TextOrEmpty(text);
   return true;
 }
 bool BackupJob::SetDestination(const wchar_t* text) {
-  destination_ = Text(text);
+  destination_ = TextOrEmpty(text);
   return true;
 }
 bool BackupJob::SetFileSelection(const wchar_t* text) {
-  file_selection_ = Text(text);
+  file_selection_ = TextOrEmpty(text);
   return true;
 }
 bool BackupJob::SetExtraOptions(const wchar_t* text) {
-  extra_options_ = Text(text);
+  extra_options_ = TextOrEmpty(text);
   return true;
 }
 
@@ -67,11 +62,11 @@ SOLLUX_JOB_SETTER(SetMinAge, uint32_t, min_age_)
 #undef SOLLUX_JOB_SETTER
 
 bool BackupJob::SetExcludedFiles(const wchar_t* text) {
-  excluded_files_ = Text(text);
+  excluded_files_ = TextOrEmpty(text);
   return true;
 }
 bool BackupJob::SetExcludedDirs(const wchar_t* text) {
-  excluded_dirs_ = Text(text);
+  excluded_dirs_ = TextOrEmpty(text);
   return true;
 }
 bool BackupJob::AddExcludedFile(WString entry) {
@@ -83,14 +78,14 @@ bool BackupJob::AddExcludedDir(WString entry) {
   return true;
 }
 
-WString BackupJob::ExcludedFiles() { return excluded_files_; }
-WString BackupJob::ExcludedDirs() { return excluded_dirs_; }
-uint16_t BackupJob::RetryCount() { return retry_count_; }
-uint16_t BackupJob::WaitSeconds() { return wait_seconds_; }
-uint64_t BackupJob::MinSize() { return min_size_; }
-uint64_t BackupJob::MaxSize() { return max_size_; }
-uint32_t BackupJob::MaxAge() { return max_age_; }
-uint32_t BackupJob::MinAge() { return min_age_; }
-WString BackupJob::ToolName() { return ToLower(L"robocopy"); }
+WString BackupJob::ExcludedFiles() const { return excluded_files_; }
+WString BackupJob::ExcludedDirs() const { return excluded_dirs_; }
+uint16_t BackupJob::RetryCount() const { return retry_count_; }
+uint16_t BackupJob::WaitSeconds() const { return wait_seconds_; }
+uint64_t BackupJob::MinSize() const { return min_size_; }
+uint64_t BackupJob::MaxSize() const { return max_size_; }
+uint32_t BackupJob::MaxAge() const { return max_age_; }
+uint32_t BackupJob::MinAge() const { return min_age_; }
+WString BackupJob::ToolName() const { return ToLower(L"robocopy"); }
 
 }  // namespace sollux

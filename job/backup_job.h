@@ -6,14 +6,9 @@
 #include <cstdint>
 
 #include "base/wstring.h"
+#include "script/batch_script.h"
 
 namespace sollux {
-
-// The source and destination folders of a robocopy call.
-struct CommandFolders {
-  WString source;
-  WString destination;
-};
 
 class BackupJob {
  public:
@@ -22,12 +17,12 @@ class BackupJob {
   BackupJob& operator=(const BackupJob& other) = default;
   ~BackupJob() = default;
 
-  virtual WString ScriptText();
-  virtual WString Source();
-  virtual WString Destination();
-  virtual WString FileSelection();
-  virtual WString ExtraOptions();
-  virtual bool LongFinalPause();
+  virtual WString ScriptText() const;
+  virtual WString Source() const;
+  virtual WString Destination() const;
+  virtual WString FileSelection() const;
+  virtual WString ExtraOptions() const;
+  virtual bool LongFinalPause() const;
   virtual bool SetSource(const wchar_t* text);
   virtual bool SetDestination(const wchar_t* text);
   virtual bool SetFileSelection(const wchar_t* text);
@@ -59,27 +54,27 @@ class BackupJob {
   virtual bool SetExcludedDirs(const wchar_t* text);
   virtual bool AddExcludedFile(WString entry);
   virtual bool AddExcludedDir(WString entry);
-  virtual WString ExcludedFiles();
-  virtual WString ExcludedDirs();
-  virtual uint16_t RetryCount();
-  virtual uint16_t WaitSeconds();
-  virtual uint64_t MinSize();
-  virtual uint64_t MaxSize();
-  virtual uint32_t MaxAge();
-  virtual uint32_t MinAge();
+  virtual WString ExcludedFiles() const;
+  virtual WString ExcludedDirs() const;
+  virtual uint16_t RetryCount() const;
+  virtual uint16_t WaitSeconds() const;
+  virtual uint64_t MinSize() const;
+  virtual uint64_t MaxSize() const;
+  virtual uint32_t MaxAge() const;
+  virtual uint32_t MinAge() const;
   // The robocopy command line of the job's current source and destination.
-  virtual WString CommandLine();
+  virtual WString CommandLine() const;
   // Fills the script text with the batch file for every existing folder of `sources`, and
   // leaves the source set to the last folder that got a command.
   virtual bool ComposeScript(WStringList sources);
   // Fills the script text with the batch file for the job's own source.
   virtual bool ComposeSingleScript();
   // The batch file's name, a function of the source, destination and main switches.
-  virtual WString ScriptFileName();
-  virtual WString ToolName();
+  virtual WString ScriptFileName() const;
+  virtual WString ToolName() const;
   // The folders of every command line of the script text, as robocopy receives them, in the
   // order of the lines; empty until a script is composed.
-  virtual std::vector<CommandFolders> ScriptFolders();
+  virtual std::vector<CommandFolders> ScriptFolders() const;
   // Writes the batch file into the script folder and starts it: through the command
   // interpreter, waiting for it, or through the shell with `show_command`, returning at once.
   // False when the batch file could not be written or the interpreter not started.

@@ -9,8 +9,6 @@
 namespace sollux {
 namespace {
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
-
 // One trailing separator dropped, except the one of a root: "C:" alone is the current folder
 // of drive C, and "\" would become no folder at all.
 WString WithoutFolderSeparator(const WString& folder) {
@@ -28,7 +26,7 @@ void AddSwitch(WStringList& elements, bool on, const wchar_t* text, const WStrin
 
 }  // namespace
 
-CommandFolders CommandFoldersOf(BackupJob& job) {
+CommandFolders CommandFoldersOf(const BackupJob& job) {
   WString source = Unquote(job.Source());
   WString destination = Unquote(job.Destination());
   const WString scratch = WithTrailingSeparator(ScratchSubfolder(L""), L'\\');
@@ -67,7 +65,7 @@ WString QuotedFolder(const WString& folder) {
   return EnclosedIn(quoted, L'"');
 }
 
-WString BackupJob::CommandLine() {
+WString BackupJob::CommandLine() const {
   const CommandFolders folders = CommandFoldersOf(*this);
   WStringList elements = {ToolName(), QuotedFolder(folders.source),
                           QuotedFolder(folders.destination)};

@@ -12,7 +12,7 @@ namespace sollux {
 // folder and an empty destination by its "_Backup_" subfolder (creating the scratch folder),
 // mapped drives as UNC paths, the destination below a "_Backup_" folder per computer and
 // source, and one trailing separator dropped unless it names a root ("C:\" stays "C:\").
-CommandFolders CommandFoldersOf(BackupJob& job);
+CommandFolders CommandFoldersOf(const BackupJob& job);
 
 // True when `destination` is `source` itself or lies below it: it equals `source`, or goes on
 // after a separator. C:\Data2 does not lie below C:\Data; C:\Data\Sub and C:\Sub below C:\ do.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "job/backup_job.h"
 #include "test/staged_system.h"

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/environment.h"
+#include "base/file_system.h"
+#include "base/folders.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/process.h"
@@ -87,7 +89,7 @@ WString InterpreterEnvironment() {
       WithVariable(EnvironmentEntries(), L"NoDefaultCurrentDirectoryInExePath", L"1"));
 }
 
-WString ScriptPathOf(BackupJob& job) {
+WString ScriptPathOf(const BackupJob& job) {
   const WString folder = WithTrailingSeparator(ScriptFolder(), L'\\');
   const size_t room =
       std::min(kMaxFileNameLength,

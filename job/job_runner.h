@@ -25,7 +25,7 @@ WString InterpreterEnvironment();
 
 // The full path of `job`'s batch file: the script folder and the job's file name, shortened
 // where needed so that the whole path fits MAX_PATH.
-WString ScriptPathOf(BackupJob& job);
+WString ScriptPathOf(const BackupJob& job);
 
 // Runs the batch file `path`, whose command lines copy `folders`, through the interpreter with
 // the console in code page 932, waits for it, and then shows again the copies of drive roots

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/environment.h"
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/script_folder.h"
 #include "base/system_api.h"

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/text.h"
@@ -38,13 +39,11 @@ constexpr ShellError kShellErrors[] = {
     {SE_ERR_DLLNOTFOUND, L"The specified dynamic-link library was not found."},
 };
 
-const wchar_t* TextOf(const wchar_t* text) { return text != nullptr ? text : L""; }
-
 const wchar_t* PointerTo(const std::optional<WString>& text) {
   return text ? text->c_str() : nullptr;
 }
 
-WString TextOf(const std::optional<WString>& text) { return text.value_or(WString()); }
+WString ValueOrEmpty(const std::optional<WString>& text) { return text.value_or(WString()); }
 
 }  // namespace
 
@@ -54,17 +53,17 @@ bool ShellLauncher::SetShowCommand(int show_command) {
 }
 
 bool ShellLauncher::SetVerb(const wchar_t* verb) {
-  verb_ = TextOf(verb);
+  verb_ = TextOrEmpty(verb);
   return true;
 }
 
 bool ShellLauncher::SetFile(const wchar_t* file) {
-  file_ = PathExists(file, false) ? WString(TextOf(file)) : LocateProgram(file);
+  file_ = PathExists(file, false) ? WString(TextOrEmpty(file)) : LocateProgram(file);
   return true;
 }
 
 bool ShellLauncher::SetParameters(const wchar_t* parameters) {
-  parameters_ = TextOf(parameters);
+  parameters_ = TextOrEmpty(parameters);
   return true;
 }
 
@@ -75,7 +74,7 @@ bool ShellLauncher::Execute() {
                                                PointerTo(directory_), show_command_);
   const auto rc = reinterpret_cast<uintptr_t>(result);
   if (rc > kLastErrorCode) return true;
-  if (TextOf(verb_) == L"properties") return ExecuteProperties(target, arguments);
+  if (ValueOrEmpty(verb_) == L"properties") return ExecuteProperties(target, arguments);
   TraceFailure(rc);
   return false;
 }
@@ -108,11 +107,11 @@ void ShellLauncher::TraceFailure(uintptr_t rc) const {
     if (error.rc == rc) description = error.text;
   }
   if (description.empty()) {
-    description = L"Error\n" + TextOf(file_) + L"\n" + TextOf(parameters_);
+    description = L"Error\n" + ValueOrEmpty(file_) + L"\n" + ValueOrEmpty(parameters_);
   }
-  description += L"\nOperation=" + EnclosedIn(TextOf(verb_), L'"');
-  description += L"\nFile=" + EnclosedIn(TextOf(file_), L'"');
-  description += L"\nParamaters=" + EnclosedIn(TextOf(parameters_), L'"');
+  description += L"\nOperation=" + EnclosedIn(ValueOrEmpty(verb_), L'"');
+  description += L"\nFile=" + EnclosedIn(ValueOrEmpty(file_), L'"');
+  description += L"\nParamaters=" + EnclosedIn(ValueOrEmpty(parameters_), L'"');
   WriteTrace(description);
 }
 

@@ -1,26 +1,50 @@
-// The text of the generated batch file: line joining and the path shortening of its banner and
-// file name.
+// The text of the generated batch file, rendered from plain data: the folders it shows, the
+// command lines it runs, its pauses.
 #ifndef SOLLUX_SCRIPT_BATCH_SCRIPT_H_
 #define SOLLUX_SCRIPT_BATCH_SCRIPT_H_
 
-#include <cstddef>
+#include <vector>
 
 #include "base/wstring.h"
 
 namespace sollux {
 
+// The source and destination folders of a robocopy call, as robocopy receives them.
+struct CommandFolders {
+  WString source;
+  WString destination;
+};
+
+// The batch file that copies several folders: a banner naming each folder and the
+// destination, then one paused command line per folder, then the closing pause.
+struct MultiSourceBatch {
+  WString tool;
+  WStringList folders;  // as the banner shows them, one per command line
+  WString destination;  // as the banner shows it
+  WStringList command_lines;
+  bool list_only = false;
+  bool long_final_pause = false;
+};
+
+// The batch file that copies one folder: a rem banner, the command line, the pauses.
+struct SingleSourceBatch {
+  WString tool;
+  WString source;  // as the job holds it; the banner shows it unquoted and shortened
+  WString command_line;
+  bool list_only = false;
+  bool long_final_pause = false;
+};
+
+WString RenderBatch(const MultiSourceBatch& batch);
+WString RenderBatch(const SingleSourceBatch& batch);
+
+// The folders of `folders` (both sides of each call, in order, each once) that the batch file
+// cannot name exactly: their text does not survive code page 932, or holds a control character
+// or a double quote.
+WStringList UnnamableFolders(const std::vector<CommandFolders>& folders);
+
 // The lines joined with CR LF, with one more CR LF at the end. A line may itself hold CR LF.
 WString JoinScriptLines(const WStringList& lines);
-
-// The root of a path: "C:" for a drive path, "\\server" (or "//server") for a network path
-// that goes on below the server, otherwise "".
-WString PathRoot(const WString& path);
-
-// Fits `path` into `max_length` UTF-16 units by replacing folders after the root and the first
-// folder below it with "...": C:\Users\...\Master\Patterns. A path that fits comes back as it
-// is; when even the root, the first folder and the last component do not fit, the last
-// component comes back alone, also when it is longer than `max_length`.
-WString ShortenPath(const WString& path, size_t max_length);
 
 }  // namespace sollux
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/planning.h"
+#include "base/path.h"
 #include "base/wstring.h"
 #include "job/backup_job.h"
 #include "script/batch_script.h"

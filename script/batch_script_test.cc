@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/planning.h"
+#include "base/path.h"
 #include "job/backup_job.h"
 #include "test/staged_system.h"
 

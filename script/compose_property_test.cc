@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/text.h"
 #include "base/text_file.h"

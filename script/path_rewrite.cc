@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/environment.h"
+#include "base/folders.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/text.h"
@@ -21,8 +22,6 @@ WString ConnectionOf(const WString& drive) {
   Sys().WNetGetConnectionW(drive.c_str(), remote, &length);
   return remote;
 }
-
-WString PlainText(const wchar_t* text) { return WString(text != nullptr ? text : L""); }
 
 // Full stops and blanks alone: ".." names the folder above, and Windows trims trailing full
 // stops and blanks from a path's last name, so "..." or ".. " may act as "." or "..".
@@ -64,7 +63,7 @@ WString WithoutDotElements(const WString& part, size_t root) {
 }  // namespace
 
 WString MappedDriveToUnc(const wchar_t* path) {
-  const WString whole = PlainText(path);
+  const WString whole = TextOrEmpty(path);
   if (whole.size() < 2) return whole;
   const WString drive = whole.substr(0, 2);
   // GetDriveTypeW documents a root with its backslash; the bare "Z:" is not reliably a root.

@@ -8,9 +8,6 @@
 
 namespace sollux {
 
-// The last component that marks a destination as the backup folder (in any letter case).
-inline constexpr wchar_t kBackupFolderName[] = L"_Backup_";
-
 // `path` with a drive letter that is mapped to a network share replaced by the share's UNC
 // name, as in Z:\Projects becoming \\fileserver\share\Projects; any other path unchanged.
 WString MappedDriveToUnc(const wchar_t* path);

@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
+#include "base/path.h"
 #include "base/text.h"
-#include "job/backup_job.h"
-#include "script/batch_script.h"
 
 namespace sollux {
 namespace {
@@ -99,13 +98,13 @@ WString FitScriptFileName(const WString& name, size_t max_length) {
   return fitted.size() < name.size() ? fitted : name;
 }
 
-WString BackupJob::ScriptFileName() {
-  WString name = kNamePrefix + NamePiece(Source(), kSourceLength) + L"_" +
-                 NamePiece(Destination(), kDestinationLength) + L"_";
-  if (subdirectories_) name += L"s";
-  if (mirror_) name += L"mir";
-  if (fat_file_times_) name += L"fft";
-  if (list_only_) name += L"l";
+WString BatchFileName(const BatchNameParts& parts) {
+  WString name = kNamePrefix + NamePiece(parts.source, kSourceLength) + L"_" +
+                 NamePiece(parts.destination, kDestinationLength) + L"_";
+  if (parts.subdirectories) name += L"s";
+  if (parts.mirror) name += L"mir";
+  if (parts.fat_file_times) name += L"fft";
+  if (parts.list_only) name += L"l";
   return FitScriptFileName(name + kNameExtension, kMaxFileNameLength);
 }
 

@@ -16,6 +16,21 @@ inline constexpr size_t kMaxFileNameLength = 255;
 // The longest path of a batch file, folder and name together: MAX_PATH without its NUL.
 inline constexpr size_t kMaxScriptPathLength = 259;
 
+// What a batch file is named after: its source and destination folders and its main switches.
+struct BatchNameParts {
+  WString source;
+  WString destination;
+  bool subdirectories = false;
+  bool mirror = false;
+  bool fat_file_times = false;
+  bool list_only = false;
+};
+
+// "RC_", the source (unquoted, shortened to 50 characters), "_", the destination (shortened to
+// 30), "_", the letters s, mir, fft and l of the switches that are on, ".bat"; characters that
+// a file name cannot hold replaced, and fitted to kMaxFileNameLength.
+WString BatchFileName(const BatchNameParts& parts);
+
 // `text` with the characters that cannot stand in a file name replaced: tab, line feed,
 // carriage return and every other control character, double quote, comma, semicolon and
 // vertical bar by ".", blank, slash, colon, question mark and backslash by "_", "#" and "%" by

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/path.h"
 #include "job/backup_job.h"
 #include "script/batch_script.h"
 

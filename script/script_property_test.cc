@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <limits>
 
+#include "base/folders.h"
 #include "base/path.h"
 #include "base/text.h"
 #include "job/command_line.h"
@@ -27,7 +28,6 @@ using test::RandomMachine;
 using test::RandomText;
 using test::SeedFor;
 
-bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 WString UpToNul(const WString& text) { return WString(text.c_str()); }
 
 // Characters that a Windows file name cannot hold.

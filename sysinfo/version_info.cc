@@ -1,5 +1,6 @@
 #include "sysinfo/version_info.h"
 
+#include "base/file_system.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/system_api.h"

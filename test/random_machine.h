@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 
+#include "base/file_system.h"
 #include "base/system_api.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"

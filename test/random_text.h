@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "base/path.h"
+
 namespace sollux::test {
 
 // The base seed: SOLLUX_SEED when it is set (decimal, or hexadecimal after "0x"), otherwise a

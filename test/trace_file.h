@@ -1,12 +1,10 @@
 // Where the trace log of a test goes and what it holds, for tests that point TMP at a folder of
-// their own, and a clock that stands still so that the hourly file and the time stamps are
-// known beforehand.
+// their own.
 #ifndef SOLLUX_TEST_TRACE_FILE_H_
 #define SOLLUX_TEST_TRACE_FILE_H_
 
 #include <cstdint>
 #include <string>
-
 
 namespace sollux::test {
 

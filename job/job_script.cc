@@ -1,0 +1,55 @@
+// The batch file of a job: its text and its name.
+#include "base/file_system.h"
+#include "base/messages.h"
+#include "base/text.h"
+#include "job/backup_job.h"
+#include "job/command_line.h"
+#include "script/batch_script.h"
+#include "script/script_file_name.h"
+
+namespace sollux {
+namespace {
+
+constexpr wchar_t kLostFolderMessage[] =
+    L"cannot be backed up by this batch file, which has no exact form for the folder: ";
+
+bool Qualifies(const WString& source) { return !source.empty() && DirectoryExists(source.c_str()); }
+
+// A folder that the batch file cannot name would be copied to or from another folder, or not
+// at all: never without a word.
+void ReportUnnamableFolders(const std::vector<CommandFolders>& folders) {
+  for (const WString& folder : UnnamableFolders(folders)) ErrorLine(kLostFolderMessage + folder);
+}
+
+}  // namespace
+
+bool BackupJob::ComposeScript(WStringList sources) {
+  MultiSourceBatch batch = {ToolName(), {}, Destination(), {}, list_only_, long_final_pause_};
+  script_folders_.clear();
+  for (const WString& source : UniqueInOrder(sources)) {
+    if (!Qualifies(source)) continue;
+    SetSource(source.c_str());
+    batch.folders.push_back(source);
+    batch.command_lines.push_back(CommandLine());
+    script_folders_.push_back(CommandFoldersOf(*this));
+  }
+  ReportUnnamableFolders(script_folders_);
+  script_text_ = RenderBatch(batch);
+  return true;
+}
+
+bool BackupJob::ComposeSingleScript() {
+  const SingleSourceBatch batch = {ToolName(), Source(), CommandLine(), list_only_,
+                                   long_final_pause_};
+  script_folders_ = {CommandFoldersOf(*this)};
+  ReportUnnamableFolders(script_folders_);
+  script_text_ = RenderBatch(batch);
+  return true;
+}
+
+WString BackupJob::ScriptFileName() const {
+  return BatchFileName(
+      {Source(), Destination(), subdirectories_, mirror_, fat_file_times_, list_only_});
+}
+
+}  // namespace sollux
