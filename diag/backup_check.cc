@@ -24,11 +24,13 @@ WString Joined(const WString& folder, const WString& name) {
 }
 
 // A folder waiting to be compared: its path below both tops, its level (the tops are level 1),
-// and whether the destination's listing of its parent held it.
+// whether the destination's listing of its parent held it, and whether it lies behind a
+// junction.
 struct PendingFolder {
   WString relative;
   unsigned level;
   bool in_destination;
+  bool behind_junction;
 };
 
 // One walk over both trees. Folders wait on a stack of their own rather than the call stack, so
@@ -61,6 +63,7 @@ class TreeComparison {
   bool SourceUnreadable(const PendingFolder& folder);
   void Compare(const PendingFolder& folder, const std::vector<ListedEntry>& source,
                const std::vector<ListedEntry>& destination);
+  bool Enters(const PendingFolder& folder, const ListedEntry& entry) const;
   void CheckFile(const WString& relative, const ListedEntry& file, const ListedEntry* copy);
   void Mismatch(const WString& relative_path, FileProblem problem);
   void Unreadable(const WString& top, const WString& relative);
@@ -87,7 +90,7 @@ bool TreeComparison::Start() {
     return false;
   }
   if (destination == ListingState::kMissing) result_.destination_state = TreeState::kMissing;
-  pending_.push_back({WString(), 1, destination == ListingState::kListed});
+  pending_.push_back({WString(), 1, destination == ListingState::kListed, false});
   return true;
 }
 
@@ -146,13 +149,20 @@ void TreeComparison::Compare(const PendingFolder& folder, const std::vector<List
     const ListedEntry* copy = found ? &destination[d] : nullptr;
     if (!entry.IsFolder()) {
       CheckFile(folder.relative, entry, copy);
-    } else if (filter_.EntersFolder(folder.relative, entry.key, folder.level + 1,
-                                    entry.IsReparsePoint())) {
+    } else if (Enters(folder, entry)) {
       subfolders.push_back({Joined(folder.relative, entry.name), folder.level + 1,
-                            copy != nullptr && copy->IsFolder()});
+                            copy != nullptr && copy->IsFolder(),
+                            folder.behind_junction || entry.IsReparsePoint()});
     }
   }
   std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(pending_));
+}
+
+// Without /xjd a junction is followed, but not a second one behind it: a junction that points
+// back up the tree (Windows' own "Application Data" loops) would otherwise be walked forever.
+bool TreeComparison::Enters(const PendingFolder& folder, const ListedEntry& entry) const {
+  if (entry.IsReparsePoint() && folder.behind_junction) return false;
+  return filter_.EntersFolder(folder.relative, entry.key, folder.level + 1, entry.IsReparsePoint());
 }
 
 void TreeComparison::CheckFile(const WString& relative, const ListedEntry& file,

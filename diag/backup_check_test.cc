@@ -175,6 +175,23 @@ TEST_F(BackupCheckTest, NamesExactlyTheFilesRobocopyWouldCopyThatDidNotArrive) {
   EXPECT_TRUE(check.finished);
 }
 
+// Without /xjd a junction is entered, but not a second one behind it, which might lead back up
+// the tree for ever.
+TEST_F(BackupCheckTest, WithoutXjdOnlyTheFirstJunctionIsEntered) {
+  Stage(L"junction\\first.txt", "1");
+  Stage(L"junction\\junction\\second.txt", "1");
+  MakeFolders(Destination());
+  ListingSystem system;
+  system.reparse_name = L"junction";
+  const ScopedSystemApi scoped(system);
+  CheckRules rules;
+  rules.skip_junctions = false;
+  const FolderCheck check = CheckFolder(Source(), Destination(), rules);
+  EXPECT_EQ((std::vector<FileMismatch>{{L"junction\\first.txt", FileProblem::kMissing}}),
+            check.mismatches);
+  EXPECT_EQ(1u, check.files_checked);
+}
+
 // 60 files, 10 in a subfolder: more than the result names.
 TEST_F(BackupCheckTest, MissingTopFolders) {
   for (int i = 0; i < 60; ++i) Stage((i < 10 ? L"sub\\" : L"") + std::to_wstring(i), "abc");
