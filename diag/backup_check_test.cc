@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <set>
 #include <string>
 
 #include "base/path.h"
