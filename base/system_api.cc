@@ -78,6 +78,7 @@ BOOL RealSystemApi::FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
   return ::FindNextFileW(find, data);
 }
 BOOL RealSystemApi::FindClose(HANDLE find) { return ::FindClose(find); }
+DWORD RealSystemApi::GetLastError() { return ::GetLastError(); }
 BOOL RealSystemApi::CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) {
   return ::CopyFileW(from, to, fail_if_exists);
 }
@@ -104,6 +105,9 @@ FILE* RealSystemApi::OpenFile(const wchar_t* path, const wchar_t* mode) {
 }
 size_t RealSystemApi::WriteToFile(const void* data, size_t size, size_t count, FILE* file) {
   return std::fwrite(data, size, count, file);
+}
+size_t RealSystemApi::ReadFromFile(void* data, size_t size, size_t count, FILE* file) {
+  return std::fread(data, size, count, file);
 }
 int RealSystemApi::CloseFile(FILE* file) { return std::fclose(file); }
 
@@ -142,6 +146,11 @@ UINT RealSystemApi::GetConsoleOutputCP() { return ::GetConsoleOutputCP(); }
 BOOL RealSystemApi::SetConsoleCP(UINT code_page) { return ::SetConsoleCP(code_page); }
 BOOL RealSystemApi::SetConsoleOutputCP(UINT code_page) { return ::SetConsoleOutputCP(code_page); }
 UINT RealSystemApi::GetOEMCP() { return ::GetOEMCP(); }
+int RealSystemApi::LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
+                                 int source_size, wchar_t* destination, int destination_size) {
+  return ::LCMapStringEx(locale, flags, source, source_size, destination, destination_size,
+                         nullptr, nullptr, 0);
+}
 BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
   return ::GetComputerNameW(buffer, size);
 }

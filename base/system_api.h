@@ -63,6 +63,8 @@ class SystemApi {
                                   FINDEX_SEARCH_OPS search, void* filter, DWORD flags) = 0;
   virtual BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) = 0;
   virtual BOOL FindClose(HANDLE find) = 0;
+  // The error code of the last call that failed on this thread.
+  virtual DWORD GetLastError() = 0;
   virtual BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) = 0;
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
   virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) = 0;
@@ -77,6 +79,7 @@ class SystemApi {
   virtual int RemoveFile(const wchar_t* path) = 0;
   virtual FILE* OpenFile(const wchar_t* path, const wchar_t* mode) = 0;
   virtual size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) = 0;
+  virtual size_t ReadFromFile(void* data, size_t size, size_t count, FILE* file) = 0;
   virtual int CloseFile(FILE* file) = 0;
 
   // Process, environment, clock. RuntimeArguments is the C runtime's parsed wide argument
@@ -103,6 +106,10 @@ class SystemApi {
   virtual BOOL SetConsoleCP(UINT code_page) = 0;
   virtual BOOL SetConsoleOutputCP(UINT code_page) = 0;
   virtual UINT GetOEMCP() = 0;
+  // Case mapping by the system's tables; with LOCALE_NAME_INVARIANT and LCMAP_UPPERCASE alone,
+  // the file system's ordinal upper-casing, by which NTFS and FAT compare names.
+  virtual int LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
+                            int source_size, wchar_t* destination, int destination_size) = 0;
   virtual BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual BOOL GetUserNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual int64_t CurrentTime() = 0;
@@ -144,6 +151,7 @@ class RealSystemApi : public SystemApi {
                           FINDEX_SEARCH_OPS search, void* filter, DWORD flags) override;
   BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) override;
   BOOL FindClose(HANDLE find) override;
+  DWORD GetLastError() override;
   BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) override;
   DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
   BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;
@@ -156,6 +164,7 @@ class RealSystemApi : public SystemApi {
   int RemoveFile(const wchar_t* path) override;
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override;
   size_t WriteToFile(const void* data, size_t size, size_t count, FILE* file) override;
+  size_t ReadFromFile(void* data, size_t size, size_t count, FILE* file) override;
   int CloseFile(FILE* file) override;
   wchar_t** RuntimeArguments(int* count) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
@@ -175,6 +184,8 @@ class RealSystemApi : public SystemApi {
   BOOL SetConsoleCP(UINT code_page) override;
   BOOL SetConsoleOutputCP(UINT code_page) override;
   UINT GetOEMCP() override;
+  int LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source, int source_size,
+                    wchar_t* destination, int destination_size) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
   BOOL GetUserNameW(wchar_t* buffer, DWORD* size) override;
   int64_t CurrentTime() override;

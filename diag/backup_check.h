@@ -1,0 +1,57 @@
+// The check after a backup: each backed-up folder is compared with the folder that its robocopy
+// line mirrored it to, from the directory listings of both trees alone (no file is opened), so
+// that files that did not reach the stick (stick full, file held open, name too long) are
+// found. CheckRules (diag/check_rules.h) selects the files as robocopy's switches do.
+#ifndef SOLLUX_DIAG_BACKUP_CHECK_H_
+#define SOLLUX_DIAG_BACKUP_CHECK_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "base/wstring.h"
+#include "diag/check_rules.h"
+
+namespace sollux {
+
+enum class FileProblem { kMissing, kDifferent };
+
+// A file of the source that the destination lacks, or holds with another size or a last-write
+// time more than 2 seconds away (robocopy's /fft).
+struct FileMismatch {
+  WString relative_path;
+  FileProblem problem;
+
+  bool operator==(const FileMismatch&) const = default;
+};
+
+enum class TreeState { kRead, kMissing, kUnreadable };
+
+// At most this many mismatches and unreadable folders are named; all are counted.
+constexpr size_t kNamedProblemLimit = 50;
+
+struct FolderCheck {
+  WString source;
+  WString destination;
+  // The files robocopy would copy, and their bytes.
+  uint64_t files_checked = 0;
+  uint64_t bytes_checked = 0;
+  // Files missing or different, all of them; the first kNamedProblemLimit named in `mismatches`.
+  uint64_t files_not_in_backup = 0;
+  std::vector<FileMismatch> mismatches;
+  // Subfolders (of either tree) that could not be listed; their files were not checked.
+  uint64_t unreadable_folder_count = 0;
+  WStringList unreadable_folders;
+  // A missing destination counts every file of the source as missing.
+  TreeState source_state = TreeState::kRead;
+  TreeState destination_state = TreeState::kRead;
+  // False when the check stopped half way (a tree that stopped answering, a stick pulled out).
+  bool finished = true;
+};
+
+// Compares `source` with `destination` as robocopy with `rules` would have mirrored it. Never
+// throws; a missing or unreadable tree or subfolder is recorded in the result.
+FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_DIAG_BACKUP_CHECK_H_

@@ -1,0 +1,55 @@
+// What the check after a backup tells the user: a report file beside the backup, one line per
+// run in a history file, and summary lines for the console. The files are UTF-8 with a byte
+// order mark and CRLF line ends, so that Notepad shows every name as it is.
+#ifndef SOLLUX_DIAG_BACKUP_REPORT_H_
+#define SOLLUX_DIAG_BACKUP_REPORT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/wstring.h"
+#include "diag/backup_check.h"
+
+namespace sollux {
+
+// One run of the check.
+struct RunCheck {
+  int64_t time = 0;  // seconds since 1970 (UTC); shown in local time
+  WString computer;
+  WString destination;  // the computer's backup folder, e.g. E:\_Backup_\PC01
+  std::vector<FolderCheck> folders;
+  WStringList not_checked;  // folders that the batch file could not name
+};
+
+inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";
+inline constexpr wchar_t kHistoryFileName[] = L"Sollux-history.txt";
+inline constexpr size_t kHistoryLineLimit = 1000;
+
+// 12345 as "12,345".
+WString CountText(uint64_t value);
+// Bytes as "512 B", "1.5 KB", "38.2 GB" (1 KB = 1024 B, one decimal, B to TB).
+WString SizeText(uint64_t bytes);
+
+// The report's text, every line ending in CRLF.
+WString ReportText(const RunCheck& run);
+// The history's line for the run, without a line end.
+WString HistoryLine(const RunCheck& run);
+// One console line per folder with files missing or different (or that could not be checked
+// completely), then the line for the whole run, naming `report_path` when files are missing.
+WStringList SummaryLines(const RunCheck& run, const WString& report_path);
+
+// `text` in UTF-8 after a byte order mark; a lone surrogate becomes U+FFFD.
+std::string Utf8FileBytes(const WString& text);
+// The history file's bytes: the lines of `existing` (the file as it was, with or without a
+// byte order mark, any line ends) and `line`, the last kHistoryLineLimit of them.
+std::string HistoryFileBytes(const std::string& existing, const WString& line);
+
+// Write the report / append the run's line to the history. A file that cannot be written is
+// named on the standard error stream, and the answer is false.
+bool WriteReport(const WString& path, const RunCheck& run);
+bool AppendHistory(const WString& path, const RunCheck& run);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_DIAG_BACKUP_REPORT_H_

@@ -1,0 +1,190 @@
+#include "diag/backup_report.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+#include "base/system_api.h"
+#include "test/temp_dir.h"
+#include "test/wide_error_capture.h"
+
+namespace sollux {
+namespace {
+
+using test::ReadFileBytes;
+using test::ScopedTempDir;
+using test::WriteFileBytes;
+
+constexpr int64_t kRunTime = 1715968923;  // 2024-05-17 18:02:03 UTC
+constexpr uint64_t kGiB = uint64_t{1} << 30;
+
+// Local time is UTC, whatever the zone of the machine that runs the test.
+class UtcClock : public RealSystemApi {
+ public:
+  bool LocalTime(int64_t time, struct tm* fields) override {
+    const __time64_t t = time;
+    return _gmtime64_s(fields, &t) == 0;
+  }
+};
+
+FolderCheck Folder(const WString& source, uint64_t files, uint64_t bytes, uint64_t missing) {
+  FolderCheck folder;
+  folder.source = source;
+  folder.destination = L"E:\\_Backup_\\PC01\\C" + source.substr(2);
+  folder.files_checked = files;
+  folder.bytes_checked = bytes;
+  folder.files_not_in_backup = missing;
+  return folder;
+}
+
+TEST(BackupReportTest, ReportFileIsUtf8WithByteOrderMarkAndCrLf) {
+  RunCheck run = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {L"C:\\Users\\anna\\\x0416\xD800"}};
+  run.folders.push_back(Folder(L"C:\\Users\\anna\\Documents", 1234, 1536, 0));
+  FolderCheck photos = Folder(L"C:\\Users\\anna\\\x5199\x771F", 2, 3 * kGiB, 52);
+  photos.mismatches = {{L"\x65E5\x672C.jpg", FileProblem::kMissing},
+                       {L"sub\\\xD83D\xDCBE.png", FileProblem::kDifferent}};
+  photos.unreadable_folder_count = 1;
+  photos.unreadable_folders = {L"C:\\Users\\anna\\\x5199\x771F\\locked"};
+  photos.finished = false;
+  run.folders.push_back(photos);
+  UtcClock clock;
+  const ScopedSystemApi scoped(clock);
+  ScopedTempDir dir;
+  ASSERT_TRUE(WriteReport(dir / kReportFileName, run));
+  EXPECT_EQ(
+      "\xEF\xBB\xBF"
+      "Sollux backup check, 2024-05-17 18:02:03\r\n"
+      "Computer: PC01\r\n"
+      "Backup: E:\\_Backup_\\PC01\r\n"
+      "Files written to a folder after robocopy had passed them show as different.\r\n"
+      "\r\n"
+      "Folder: C:\\Users\\anna\\Documents\r\n"
+      "Backup: E:\\_Backup_\\PC01\\C\\Users\\anna\\Documents\r\n"
+      "Checked: 1,234 files, 1.5 KB\r\n"
+      "\r\n"
+      "Folder: C:\\Users\\anna\\\xE5\x86\x99\xE7\x9C\x9F\r\n"
+      "Backup: E:\\_Backup_\\PC01\\C\\Users\\anna\\\xE5\x86\x99\xE7\x9C\x9F\r\n"
+      "Checked: 2 files, 3.0 GB\r\n"
+      "Note: the check stopped before the end\r\n"
+      "Note: 1 subfolder could not be read\r\n"
+      "52 files are NOT in the backup:\r\n"
+      "  missing    \xE6\x97\xA5\xE6\x9C\xAC.jpg\r\n"
+      "  different  sub\\\xF0\x9F\x92\xBE.png\r\n"
+      "  ... and 50 more\r\n"
+      "Not read:\r\n"
+      "  C:\\Users\\anna\\\xE5\x86\x99\xE7\x9C\x9F\\locked\r\n"
+      "\r\n"
+      "Not checked (the batch file could not name them):\r\n"
+      "  C:\\Users\\anna\\\xD0\x96\xEF\xBF\xBD\r\n",  // a lone surrogate as U+FFFD
+      ReadFileBytes(dir / kReportFileName));
+}
+
+std::string Lines(int first, int last, const char* end) {
+  std::string text;
+  for (int i = first; i <= last; ++i) text += "run " + std::to_string(i) + end;
+  return text;
+}
+
+TEST(BackupReportTest, HistoryKeepsTheLastThousandLines) {
+  const RunCheck run = {
+      kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {Folder(L"C:\\Data", 12345, 5 * kGiB, 3)}, {}};
+  const std::string added =
+      "2024-05-17 18:02:03; 1 folder; 12,345 files; 5.0 GB; 3 files NOT in the backup\r\n";
+  const struct {
+    const char* name;
+    std::string before;  // the file's bytes; none without
+    std::string after;
+  } cases[] = {
+      {"new", "", "\xEF\xBB\xBF" + added},
+      {"lf, no mark", Lines(1, 2, "\n"), "\xEF\xBB\xBF" + Lines(1, 2, "\r\n") + added},
+      {"999", "\xEF\xBB\xBF" + Lines(1, 999, "\r\n"),
+       "\xEF\xBB\xBF" + Lines(1, 999, "\r\n") + added},
+      {"1000", "\xEF\xBB\xBF" + Lines(1, 1000, "\r\n"),
+       "\xEF\xBB\xBF" + Lines(2, 1000, "\r\n") + added},
+      {"1500, blank lines", "\xEF\xBB\xBF\r\n" + Lines(1, 1500, "\r\n\r\n"),
+       "\xEF\xBB\xBF" + Lines(502, 1500, "\r\n") + added},
+  };
+  UtcClock clock;
+  const ScopedSystemApi scoped(clock);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScopedTempDir dir;
+    if (!c.before.empty()) WriteFileBytes(dir / kHistoryFileName, c.before);
+    ASSERT_TRUE(AppendHistory(dir / kHistoryFileName, run));
+    EXPECT_EQ(c.after, ReadFileBytes(dir / kHistoryFileName));
+  }
+}
+
+TEST(BackupReportTest, FileThatCannotBeWrittenIsNamed) {
+  ScopedTempDir dir;
+  const WString report = dir / L"missing folder\\" + kReportFileName;
+  const WString history = dir / L"missing folder\\" + kHistoryFileName;
+  test::WideErrorCapture errors;
+  EXPECT_FALSE(WriteReport(report, RunCheck()));
+  EXPECT_EQ(L"The check's report could not be written: " + report + L"\n", errors.Take());
+  EXPECT_FALSE(AppendHistory(history, RunCheck()));
+  EXPECT_EQ(L"The backup history could not be written: " + history + L"\n", errors.Take());
+}
+
+TEST(BackupReportTest, NumberTexts) {
+  const struct {
+    uint64_t value;
+    const wchar_t* count;
+    const wchar_t* size;
+  } cases[] = {
+      {0, L"0", L"0 B"},
+      {999, L"999", L"999 B"},
+      {1023, L"1,023", L"1,023 B"},
+      {1024, L"1,024", L"1.0 KB"},
+      {1536, L"1,536", L"1.5 KB"},
+      {1048524, L"1,048,524", L"1,023.9 KB"},
+      {1048525, L"1,048,525", L"1.0 MB"},  // would be 1024.0 KB
+      {41016937267, L"41,016,937,267", L"38.2 GB"},
+      {5000 * (kGiB << 10), L"5,497,558,138,880,000", L"5,000.0 TB"},
+      {UINT64_MAX, L"18,446,744,073,709,551,615", L"16,777,216.0 TB"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    EXPECT_EQ(c.count, CountText(c.value));
+    EXPECT_EQ(c.size, SizeText(c.value));
+  }
+}
+
+TEST(BackupReportTest, SummaryLines) {
+  RunCheck all_in = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {}};
+  for (int i = 0; i < 14; ++i) {
+    all_in.folders.push_back(Folder(L"C:\\F" + std::to_wstring(i), i == 0 ? 12332 : 1,
+                                    i == 0 ? 41016937267 - 13 : 1, 0));
+  }
+  RunCheck some_missing = all_in;
+  some_missing.folders[3].files_not_in_backup = 126;
+  some_missing.folders[5].files_not_in_backup = 1;
+  some_missing.folders[5].destination_state = TreeState::kMissing;
+  some_missing.folders[7].unreadable_folder_count = 2;
+  const WString report = L"E:\\_Backup_\\PC01\\Sollux-report.txt";
+  const struct {
+    const char* name;
+    RunCheck run;
+    WStringList lines;
+  } cases[] = {
+      {"all in",
+       all_in,
+       {L"Backup checked: 14 folders, 12,345 files, 38.2 GB, all in the backup."}},
+      {"some missing",
+       some_missing,
+       {L"C:\\F3: 126 files are NOT in the backup",
+        L"C:\\F5: 1 file is NOT in the backup; its backup folder is missing",
+        L"C:\\F7: 2 subfolders could not be read",
+        L"Backup checked: 14 folders, 12,345 files, 38.2 GB; 127 files are NOT in the backup; "
+        L"see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.lines, SummaryLines(c.run, report));
+  }
+}
+
+}  // namespace
+}  // namespace sollux

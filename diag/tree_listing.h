@@ -1,0 +1,42 @@
+// One folder's entries as the backup check reads them: one FindFirstFileExW enumeration with
+// the large fetch and without short names, each entry with its upper-cased name as the key by
+// which the other tree's folder is searched.
+#ifndef SOLLUX_DIAG_TREE_LISTING_H_
+#define SOLLUX_DIAG_TREE_LISTING_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "base/win.h"
+#include "base/wstring.h"
+
+namespace sollux {
+
+struct ListedEntry {
+  WString name;
+  WString key;  // FileSystemUpperCase(name)
+  uint64_t size = 0;
+  uint64_t write_time = 0;  // 100-nanosecond ticks
+  DWORD attributes = 0;
+
+  bool IsFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+  bool IsReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+};
+
+enum class ListingState { kListed, kMissing, kFailed };
+
+// Lists `folder` (best in its \\?\ form) into `entries`, sorted by key, without "." and "..".
+// kMissing: no such folder (or a file); kFailed: the listing could not be started or broke
+// off, and `entries` holds what came before.
+ListingState ListFolder(const WString& folder, std::vector<ListedEntry>* entries);
+
+// Whether `folder` (in the form ListingForm gives) is there: kListed for an existing folder,
+// kMissing, or kFailed when its attributes cannot be read.
+ListingState ProbeFolder(const WString& folder);
+
+// The \\?\ form of an absolute folder, without a trailing backslash; a relative one as it is.
+WString ListingForm(const WString& folder);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_DIAG_TREE_LISTING_H_
