@@ -9,6 +9,7 @@
 #include "job/command_line.h"
 #include "script/batch_escape.h"
 #include "script/batch_literals.h"
+#include "script/path_rewrite.h"
 
 namespace sollux {
 namespace {
@@ -104,6 +105,7 @@ bool BackupJob::ComposeScript(WStringList sources) {
   WStringList lines = {banner, kBatchChangeToTemp};
   WStringList reported;
   script_folders_.clear();
+  ScopedDriveTypeMemo drive_types;
   for (const WString& source : unique) {
     if (!Qualifies(source)) continue;
     SetSource(source.c_str());
