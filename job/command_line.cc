@@ -29,9 +29,14 @@ void AddSwitch(WStringList& elements, bool on, const wchar_t* text, const WStrin
 CommandFolders CommandFoldersOf(const BackupJob& job) {
   WString source = Unquote(job.Source());
   WString destination = Unquote(job.Destination());
-  const WString scratch = WithTrailingSeparator(ScratchSubfolder(L""), L'\\');
-  if (source.empty()) source = scratch;
-  if (destination.empty()) destination = scratch + kBackupFolderName;
+  // Only a job without a source or a destination needs the scratch folder: finding it costs a
+  // long-name lookup of the temporary folder, which takes milliseconds under Wine, for every
+  // command line of the batch file.
+  if (source.empty() || destination.empty()) {
+    const WString scratch = WithTrailingSeparator(ScratchSubfolder(L""), L'\\');
+    if (source.empty()) source = scratch;
+    if (destination.empty()) destination = scratch + kBackupFolderName;
+  }
   source = MappedDriveToUnc(source.c_str());
   destination = MappedDriveToUnc(destination.c_str());
   destination = BackupDestinationFor(source.c_str(), destination.c_str());

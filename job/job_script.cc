@@ -5,6 +5,7 @@
 #include "job/backup_job.h"
 #include "job/command_line.h"
 #include "script/batch_script.h"
+#include "script/path_rewrite.h"
 #include "script/script_file_name.h"
 
 namespace sollux {
@@ -26,6 +27,7 @@ void ReportUnnamableFolders(const std::vector<CommandFolders>& folders) {
 bool BackupJob::ComposeScript(WStringList sources) {
   MultiSourceBatch batch = {ToolName(), {}, Destination(), {}, list_only_, long_final_pause_};
   script_folders_.clear();
+  ScopedDriveTypeMemo drive_types;
   for (const WString& source : UniqueInOrder(sources)) {
     if (!Qualifies(source)) continue;
     SetSource(source.c_str());

@@ -16,6 +16,13 @@ constexpr DWORD kUncBufferSize = 260;
 // NetBIOS computer names have at most 15 characters.
 constexpr DWORD kComputerNameBufferSize = 16;
 
+ScopedDriveTypeMemo* drive_type_memo = nullptr;
+
+unsigned DriveTypeOf(const WString& root) {
+  if (drive_type_memo != nullptr) return drive_type_memo->DriveType(root);
+  return Sys().GetDriveTypeW(root.c_str());
+}
+
 WString ConnectionOf(const WString& drive) {
   wchar_t remote[kUncBufferSize + 1] = {};
   DWORD length = kUncBufferSize;
@@ -67,11 +74,23 @@ WString MappedDriveToUnc(const wchar_t* path) {
   if (whole.size() < 2) return whole;
   const WString drive = whole.substr(0, 2);
   // GetDriveTypeW documents a root with its backslash; the bare "Z:" is not reliably a root.
-  if (drive[1] != L':' || Sys().GetDriveTypeW((drive + L"\\").c_str()) != DRIVE_REMOTE) {
+  if (drive[1] != L':' || DriveTypeOf(drive + L"\\") != DRIVE_REMOTE) {
     return whole;
   }
   const WString unc = ConnectionOf(drive);
   return unc.empty() ? whole : unc + whole.substr(2);
+}
+
+ScopedDriveTypeMemo::ScopedDriveTypeMemo() : previous_(drive_type_memo) { drive_type_memo = this; }
+
+ScopedDriveTypeMemo::~ScopedDriveTypeMemo() { drive_type_memo = previous_; }
+
+unsigned ScopedDriveTypeMemo::DriveType(const WString& root) {
+  for (const auto& [known_root, type] : known_) {
+    if (known_root == root) return type;
+  }
+  known_.emplace_back(root, Sys().GetDriveTypeW(root.c_str()));
+  return known_.back().second;
 }
 
 WString MachineName() {

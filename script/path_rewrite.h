@@ -4,6 +4,9 @@
 #ifndef SOLLUX_SCRIPT_PATH_REWRITE_H_
 #define SOLLUX_SCRIPT_PATH_REWRITE_H_
 
+#include <utility>
+#include <vector>
+
 #include "base/wstring.h"
 
 namespace sollux {
@@ -11,6 +14,25 @@ namespace sollux {
 // `path` with a drive letter that is mapped to a network share replaced by the share's UNC
 // name, as in Z:\Projects becoming \\fileserver\share\Projects; any other path unchanged.
 WString MappedDriveToUnc(const wchar_t* path);
+
+// While an object of this class lives, MappedDriveToUnc asks Windows for each drive's type only
+// once. A batch file names the same one or two drives in all of its command lines, and under
+// Wine every GetDriveTypeW of an existing drive is a request to the mount manager, another
+// process: milliseconds each on a busy machine.
+class ScopedDriveTypeMemo {
+ public:
+  ScopedDriveTypeMemo();
+  ~ScopedDriveTypeMemo();
+  ScopedDriveTypeMemo(const ScopedDriveTypeMemo&) = delete;
+  ScopedDriveTypeMemo& operator=(const ScopedDriveTypeMemo&) = delete;
+
+  // GetDriveTypeW of `root`, asked on its first use.
+  unsigned DriveType(const WString& root);
+
+ private:
+  ScopedDriveTypeMemo* previous_;
+  std::vector<std::pair<WString, unsigned>> known_;
+};
 
 // The destination without enclosing quotes. When its last component is the backup folder, the
 // source's own subfolder below it: B\<machine>\X\a\b for a source X:\a\b, B\server\share\a for

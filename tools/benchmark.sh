@@ -1,7 +1,10 @@
 #!/bin/sh
-# Measures what Sollux.exe itself costs: the program with a command interpreter that ends at
-# once (so the batch file's copies and pauses don't count), against a Windows program that does
-# nothing, both under one warm wineserver. Prints the median wall time of each and their ratio.
+# Measures what Sollux.exe itself costs: a whole run against a floor program that makes the same
+# calls to Windows and nothing else (test/fixtures/floor.cc), both under one warm wineserver, in
+# a prefix with PLUMA's settings and a USB stick as E:. COMSPEC names a program that ends at once,
+# so the batch file's copies and pauses don't count. Prints the median wall time of Sollux.exe,
+# of the floor and of a program that does nothing (what starting a Windows program costs), and
+# the ratio of Sollux.exe to the floor.
 #
 #   tools/benchmark.sh [RUNS]      (default 21 runs each)
 set -eu
@@ -9,16 +12,30 @@ cd "$(dirname "$0")/.."
 runs=${1:-21}
 tools/setup.sh >/dev/null
 cmake --preset test >/dev/null
-cmake --build --preset test --target Sollux fixture_noop >/dev/null
+cmake --build --preset test --target Sollux fixture_floor fixture_noop >/dev/null
 
 prefix=build/test/wineprefix-bench
+stick=build/test/bench-stick
 sollux=build/test/Sollux.exe
+floor=build/test/test/fixtures/floor.exe
 noop=build/test/test/fixtures/noop.exe
 trap 'tools/wine-run.sh --stop "$prefix"' EXIT
 
+mkdir -p "$stick"
+tools/wine-drives.sh "$prefix" "e=floppy:$(realpath "$stick")"
+tools/wine-run.sh --start "$prefix"
+reg() { tools/wine-run.sh "$prefix" reg "$@" >/dev/null; }
 # Wine takes COMSPEC from the registry, not from the Unix environment.
-noop_windows="Z:$(realpath "$noop" | tr / '\\')"
-tools/wine-run.sh "$prefix" reg add 'HKCU\Environment' /v COMSPEC /d "$noop_windows" /f >/dev/null
+reg add 'HKCU\Environment' /v COMSPEC /d "Z:$(realpath "$noop" | tr / '\\')" /f
+# PLUMA's four data folders and its base folder, all there.
+pluma='HKCU\Software\Morvaine\PLUMA\PLUMA'
+for value in Master PatData PatMake Data; do
+  mkdir -p "$prefix/drive_c/PLUMA/$value"
+  reg add "$pluma\\FilePath" /v "User_$value" /d "C:\\PLUMA\\$value" /f
+done
+# The base folder's value has a Japanese name, "latest base directory name" (UTF-8 below).
+reg add "$pluma\\PlnCtrl" /v "$(printf '\346\234\200\346\226\260\343\201\256\345\237\272\346\234\254\343\203\207\343\202\243\343\203\254\343\202\257\343\203\210\343\203\252\345\220\215')" \
+  /d 'C:\PLUMA\Master' /f
 tools/wine-run.sh --stop "$prefix"
 tools/wine-run.sh --start "$prefix"
 
@@ -31,19 +48,25 @@ milliseconds() {
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-milliseconds "$sollux" >/dev/null  # warm up: first runs load the DLLs
-milliseconds "$noop" >/dev/null
-: >build/test/bench-sollux.txt
-: >build/test/bench-noop.txt
+for program in "$sollux" "$floor" "$noop"; do  # warm up: first runs load the DLLs
+  milliseconds "$program" >/dev/null
+done
+results=build/test/bench
+: >"$results-sollux.txt"
+: >"$results-floor.txt"
+: >"$results-noop.txt"
 i=0
 while [ "$i" -lt "$runs" ]; do
-  milliseconds "$sollux" >>build/test/bench-sollux.txt
-  milliseconds "$noop" >>build/test/bench-noop.txt
+  milliseconds "$sollux" >>"$results-sollux.txt"
+  milliseconds "$floor" >>"$results-floor.txt"
+  milliseconds "$noop" >>"$results-noop.txt"
   i=$((i + 1))
 done
-s=$(median <build/test/bench-sollux.txt)
-n=$(median <build/test/bench-noop.txt)
-echo "runs each:            $runs"
-echo "Sollux.exe (median):  $s ms"
-echo "do-nothing (median):  $n ms"
-awk -v s="$s" -v n="$n" 'BEGIN { printf "ratio:                %.1f\n", s / n }'
+s=$(median <"$results-sollux.txt")
+f=$(median <"$results-floor.txt")
+n=$(median <"$results-noop.txt")
+echo "runs each:             $runs"
+echo "Sollux.exe (median):   $s ms"
+echo "floor (median):        $f ms"
+echo "do-nothing (median):   $n ms"
+awk -v s="$s" -v f="$f" 'BEGIN { printf "ratio to the floor:    %.2f\n", s / f }'

@@ -12,8 +12,8 @@ set -eu
 [ $# -ge 1 ] || { echo "usage: $0 PREFIX [LETTER=TYPE:FOLDER ...]" >&2; exit 2; }
 tools=$(dirname "$0")
 prefix=$(realpath -m "$1"); shift
-WINEBIN=${WINEBIN:-/usr/lib/wine}
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+. "$tools/wine-env.sh"
+export WINEPREFIX="$prefix"
 drives_key='HKLM\Software\Wine\Drives'
 
 "$tools/wine-run.sh" --start "$prefix"  # creates the prefix on first use

@@ -9,15 +9,7 @@
 # persistent server first and stops it at the end. Parallel callers serialise on a lock file
 # while the prefix is created.
 set -eu
-WINEBIN=${WINEBIN:-/usr/lib/wine}
-export WINEDEBUG=-all
-# No Mono or Gecko installers: the prefix is created offline and never needs them.
-export WINEDLLOVERRIDES="mscoree=;mshtml="
-# Wine takes its ANSI code page from the Unix locale; cmd.exe reads the code page 932 batch
-# files correctly only under a Japanese locale.
-if locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-fi
+. "$(dirname "$0")/wine-env.sh"
 
 mode=run
 case "${1:-}" in
