@@ -165,25 +165,6 @@ TEST(FileTreeWalkerTest, DestinationListFollowsTheSources) {
   EXPECT_EQ((WStringList{L"D:\\e"}), walker.Destinations());
 }
 
-// Sees every path that reaches the NUL-terminated AddPath.
-class PathRecorder : public FileTreeWalker {
- public:
-  using FileTreeWalker::AddPath;
-  bool AddPath(const wchar_t* path) override {
-    seen.push_back(path);
-    return true;
-  }
-  WStringList seen;
-};
-
-TEST(FileTreeWalkerTest, StringAddPathGoesThroughTheTextForm) {
-  PathRecorder walker;
-  FileTreeWalker& base = walker;
-  EXPECT_TRUE(base.AddPath(WString(L"C:\\nowhere\\a.txt")));
-  EXPECT_EQ((WStringList{L"C:\\nowhere\\a.txt"}), walker.seen);
-  EXPECT_TRUE(walker.Sources().empty());
-}
-
 TEST(IsDirectoryEmptyTest, Cases) {
   ScopedTempDir dir;
   MakeFolders(dir / L"empty");
