@@ -2,12 +2,9 @@
 // properties that callers rely on, on every input.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include "base/file_system.h"
 #include "base/path.h"
-#include "base/system_api.h"
+#include "test/fake_machine.h"
 #include "test/property_check.h"
 #include "test/random_text.h"
 
@@ -181,49 +178,24 @@ TEST(PathPropertyTest, TrailingSeparatorsNamesAndStems) {
   }
 }
 
-// Answers every status and existence query as "missing" without asking the disk, and counts
-// the calls, so that hostile texts reach the existence tests' own code quickly.
-class NothingExistsApi : public RealSystemApi {
- public:
-  int Stat64(const wchar_t* path, struct _stat64* record) override {
-    ++calls;
-    last = path;
-    std::memset(record, 0, sizeof(*record));
-    return ENOENT;
-  }
-  int Access(const wchar_t* path, int) override {
-    ++calls;
-    last = path;
-    return -1;
-  }
-  // Long paths are asked in their \\?\ form: `last` is the path after that prefix.
-  BOOL GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA*) override {
-    ++calls;
-    last = path;
-    if (last.starts_with(L"\\\\?\\UNC\\")) {
-      last = L"\\\\" + last.substr(8);
-    } else if (last.starts_with(L"\\\\?\\")) {
-      last = last.substr(4);
-    }
-    return FALSE;
-  }
-  size_t calls = 0;
-  WString last;
-};
-
+// Every status and existence query answers "missing" without asking the disk, so that hostile
+// texts reach the existence tests' own code quickly.
 TEST(PathPropertyTest, ExistenceTestsTakeAnyText) {
-  NothingExistsApi api;
-  ScopedSystemApi scoped(api);
+  test::ScopedFakeMachine machine;
+  machine.folder_rule = test::FakeMachine::NothingExists;
+  machine.existence_queries.emplace();
   RandomText random(SeedFor("DirectoryExists"));
   Property exists("DirectoryExists and PathExists answer false for what is missing");
   for (size_t i = InputCount(50000); i > 0; --i) {
     const WString path = random.Any();
     exists.Try(path, [&] {
-      const size_t before = api.calls;
+      const WStringList& asked = *machine.existence_queries;
+      machine.existence_queries->clear();
       exists.Expect(!DirectoryExists(path.c_str()), "a missing folder exists");
       exists.Expect(!PathExists(path.c_str(), random.OneIn(2)), "a missing path exists");
-      exists.Expect(api.calls == before + 2, "not asked once each");
-      exists.Expect(api.last.size() <= UpToNul(path).size(), "asked about a longer path");
+      exists.Expect(asked.size() == 2, "not asked once each");
+      exists.Expect(!asked.empty() && asked.back().size() <= UpToNul(path).size(),
+                    "asked about a longer path");
     });
   }
 }

@@ -65,26 +65,6 @@ TEST(SplitTextTest, DelimiterSet) {
   EXPECT_EQ((WStringList{L"a b"}), SplitText(L"a b", L""));
 }
 
-WString PlainJoin(const WStringList& list, const WString& separator) {
-  WString joined;
-  for (size_t i = 0; i < list.size(); ++i) joined += (i == 0 ? L"" : separator) + list[i];
-  return joined;
-}
-
-TEST(JoinTest, EqualsThePlainJoinAcrossChunkBreaks) {
-  for (size_t count : {0u, 1u, 2u, 100u, 101u, 102u, 228u, 229u, 300u, 1000u, 20000u}) {
-    SCOPED_TRACE(count);
-    WStringList list;
-    for (size_t i = 0; i < count; ++i) list.push_back(L"e" + std::to_wstring(i));
-    EXPECT_EQ(PlainJoin(list, L"\\"), JoinWithChar(list, L'\\'));
-    EXPECT_EQ(PlainJoin(list, L", "), JoinWithText(list, L", "));
-    if (count > 0) {
-      list.back().clear();  // an empty last element still gets its separator before it
-      EXPECT_EQ(PlainJoin(list, L"--"), JoinWithText(list, L"--"));
-    }
-  }
-}
-
 TEST(NormalizeSeparatorsTest, Examples) {
   const TextCase cases[] = {
       {L"C:/a//b/", L"C:\\a\\b"},

@@ -9,6 +9,7 @@
 #include "base/system_api.h"
 #include "base/win.h"
 #include "script/path_rewrite.h"
+#include "test/fake_machine.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"
 
@@ -79,18 +80,9 @@ TEST(StagedDrives, NoRemovableDrive) { ExpectScratchFolderAsRoot(); }
 
 // Wine gives G: the network type for real but knows no share behind it, so only the
 // connection lookup is substituted.
-class ShareBehindG : public RealSystemApi {
- public:
-  DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override {
-    if (WString(local) != L"G:") return RealSystemApi::WNetGetConnectionW(local, remote, length);
-    wcscpy(remote, L"\\\\fileserver\\share");
-    return NO_ERROR;
-  }
-};
-
 TEST(StagedDrives, NetworkDriveIsRecognised) {
-  ShareBehindG api;
-  ScopedSystemApi scoped(api);
+  test::ScopedFakeMachine machine;
+  machine.connections[L'G'] = L"\\\\fileserver\\share";
   EXPECT_EQ(L"\\\\fileserver\\share\\Projects", MappedDriveToUnc(L"G:\\Projects"));
   EXPECT_EQ(L"F:\\Projects", MappedDriveToUnc(L"F:\\Projects"));
 }

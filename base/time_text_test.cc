@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "base/system_api.h"
 #include "base/win.h"
+#include "test/fake_machine.h"
 
 namespace sollux {
 namespace {
@@ -30,14 +30,9 @@ TEST(FormatTimeTest, CurrentLocalDate) {
   EXPECT_TRUE(date == before || date == after) << "before " << before << " after " << after;
 }
 
-class FixedClock : public RealSystemApi {
- public:
-  int64_t CurrentTime() override { return kMidsummer2100; }
-};
-
 TEST(FormatTimeTest, CurrentTimeComesFromTheSystemLayer) {
-  FixedClock clock;
-  ScopedSystemApi scoped(clock);
+  test::ScopedFakeMachine machine;
+  machine.clock = kMidsummer2100;
   EXPECT_EQ(L"2100/07/01", FormatCurrentTime(L"%Y/%m/%d"));
 }
 

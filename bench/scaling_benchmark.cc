@@ -7,32 +7,21 @@
 // The walker runs on a system layer that answers every status query "missing" at once, so the
 // figures are the program's own work, not Wine's file system.
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <vector>
 
 #include "base/path.h"
-#include "base/system_api.h"
 #include "diag/file_tree_walker.h"
+#include "test/fake_machine.h"
 
 namespace sollux {
 namespace {
 
 constexpr size_t kSizes[] = {10000, 100000, 1000000};
 constexpr int kRuns = 5;
-
-class NothingExists : public RealSystemApi {
- public:
-  int Stat64(const wchar_t*, struct _stat64* record) override {
-    std::memset(record, 0, sizeof(*record));
-    return ENOENT;
-  }
-  int Access(const wchar_t*, int) override { return -1; }
-};
 
 // Distinct folder-like texts in shuffled order, as the walker collects them.
 WStringList Paths(size_t count) {
@@ -110,8 +99,8 @@ std::vector<double> SortTimes(std::vector<double>* comparisons) {
 }
 
 std::vector<double> DeleteOrderTimes() {
-  NothingExists api;
-  ScopedSystemApi scoped(api);
+  test::ScopedFakeMachine machine;
+  machine.folder_rule = test::FakeMachine::NothingExists;
   std::vector<double> times;
   for (const size_t n : kSizes) {
     const WStringList paths = Paths(n);

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <set>
 #include <vector>
 
@@ -13,6 +11,7 @@
 #include "diag/file_tree_walker.h"
 #include "diag/folder_listing.h"
 #include "diag/trace_log.h"
+#include "test/fake_machine.h"
 #include "test/property_check.h"
 #include "test/random_text.h"
 
@@ -135,18 +134,6 @@ TEST(DiagPropertyTest, FlattenedTraceTextsHaveNoLineBreak) {
   }
 }
 
-// Records the order in which the walker asks about its paths; nothing exists, so nothing is
-// deleted.
-class RecordingApi : public RealSystemApi {
- public:
-  int Stat64(const wchar_t* path, struct _stat64* record) override {
-    asked.push_back(path);
-    std::memset(record, 0, sizeof(*record));
-    return ENOENT;
-  }
-  WStringList asked;
-};
-
 // Paths from a small alphabet, so that many are prefixes of others; without slashes and
 // trailing separators, the walker asks about each exactly as it was queued.
 TEST(DiagPropertyTest, WalkerVisitsLongerPathsFirstAndEachOnce) {
@@ -159,22 +146,25 @@ TEST(DiagPropertyTest, WalkerVisitsLongerPathsFirstAndEachOnce) {
       for (size_t n = random.Below(6); n > 0; --n) path += L"ab\\\x00E9"[random.Below(4)];
       while (path.back() == L'\\') path.pop_back();
     }
-    RecordingApi api;
+    // Nothing exists, so nothing is deleted; the machine notes the order of the questions.
+    test::FakeMachine machine;
+    machine.folder_rule = test::FakeMachine::NothingExists;
+    machine.existence_queries.emplace();
     {
-      ScopedSystemApi scoped(api);
+      ScopedSystemApi scoped(machine);
       FileTreeWalker walker;
       walker.AddPaths(paths);
       walker.DeleteAll();
     }
+    const WStringList& asked = *machine.existence_queries;
     order.Try(paths.empty() ? WString() : paths.front(), [&] {
       const std::set<WString> distinct(paths.begin(), paths.end());
-      order.Expect(api.asked.size() == distinct.size(), "not each path once");
-      order.Expect(std::set<WString>(api.asked.begin(), api.asked.end()) == distinct,
-                   "other paths");
+      order.Expect(asked.size() == distinct.size(), "not each path once");
+      order.Expect(std::set<WString>(asked.begin(), asked.end()) == distinct, "other paths");
       bool deepest_first = true;
-      for (size_t a = 0; a < api.asked.size(); ++a) {
-        for (size_t b = a + 1; b < api.asked.size(); ++b) {
-          const WString &folder = api.asked[a], &inside = api.asked[b];
+      for (size_t a = 0; a < asked.size(); ++a) {
+        for (size_t b = a + 1; b < asked.size(); ++b) {
+          const WString &folder = asked[a], &inside = asked[b];
           if (inside.size() > folder.size() && inside.starts_with(folder)) deepest_first = false;
         }
       }

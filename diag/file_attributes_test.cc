@@ -95,22 +95,5 @@ TEST(FileAttributesTest, ClearProtectionWritesOnlyWhenABitIsSet) {
   EXPECT_EQ((std::vector<uint32_t>{7u}), locked.cleared);
 }
 
-// Sees read-only everywhere: ClearIfSet must ask Has, not the stored bits.
-class AlwaysReadOnly : public ClearRecorder {
- public:
-  using ClearRecorder::ClearRecorder;
-  uint32_t Has(uint32_t mask) const override { return mask & FILE_ATTRIBUTE_READONLY; }
-};
-
-TEST(FileAttributesTest, ClearIfSetGoesThroughHas) {
-  ScopedTempDir dir;
-  const WString file = dir / L"plain.txt";
-  WriteFileBytes(file, "x");
-  AlwaysReadOnly attributes(file);
-  EXPECT_FALSE(attributes.ClearProtection());
-  EXPECT_TRUE(attributes.ClearIfSet(FILE_ATTRIBUTE_HIDDEN));
-  EXPECT_EQ((std::vector<uint32_t>{7u}), attributes.cleared);
-}
-
 }  // namespace
 }  // namespace sollux

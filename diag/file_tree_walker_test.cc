@@ -6,7 +6,7 @@
 #include "base/path.h"
 #include "base/system_api.h"
 #include "test/child_process.h"
-#include "test/stopped_clock.h"
+#include "test/fake_machine.h"
 #include "test/temp_dir.h"
 
 namespace sollux {
@@ -166,25 +166,6 @@ TEST(FileTreeWalkerTest, DestinationListFollowsTheSources) {
   EXPECT_EQ((WStringList{L"D:\\e"}), walker.Destinations());
 }
 
-// Sees every path that reaches the NUL-terminated AddPath.
-class PathRecorder : public FileTreeWalker {
- public:
-  using FileTreeWalker::AddPath;
-  bool AddPath(const wchar_t* path) override {
-    seen.push_back(path);
-    return true;
-  }
-  WStringList seen;
-};
-
-TEST(FileTreeWalkerTest, StringAddPathGoesThroughTheTextForm) {
-  PathRecorder walker;
-  FileTreeWalker& base = walker;
-  EXPECT_TRUE(base.AddPath(WString(L"C:\\nowhere\\a.txt")));
-  EXPECT_EQ((WStringList{L"C:\\nowhere\\a.txt"}), walker.seen);
-  EXPECT_TRUE(walker.Sources().empty());
-}
-
 TEST(IsDirectoryEmptyTest, Cases) {
   ScopedTempDir dir;
   MakeFolders(dir / L"empty");
@@ -235,9 +216,6 @@ void SetModifyTime(const WString& path, int64_t seconds) {
   ASSERT_EQ(seconds, FileStatus(path.c_str()).ModifyTime()) << path;
 }
 
-// The purge reads the clock after the files were staged; a stopped clock makes the age exact.
-using FixedClock = test::StoppedClock;
-
 // One candidate per folder, so that the answer tells whether that candidate was queued.
 TEST(PurgeOldFilesTest, QueuesAgedWritableTxtFilesOnly) {
   const int64_t real_now = RealSystemApi().CurrentTime();
@@ -274,8 +252,9 @@ TEST(PurgeOldFilesTest, QueuesAgedWritableTxtFilesOnly) {
     }
     SetModifyTime(WithoutTrailingSeparator(path), c.now - c.age);
     if (c.read_only) ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-    FixedClock clock(c.now);
-    ScopedSystemApi scoped(clock);
+    // The purge reads the clock after the files were staged; a stopped clock makes the age exact.
+    test::ScopedFakeMachine machine;
+    machine.clock = c.now;
     EXPECT_EQ(!c.queued, PurgeOldFiles((folder + L"\\.txt").c_str(), 10));
     EXPECT_TRUE(Exists(path));  // queued files go only at process exit
   }

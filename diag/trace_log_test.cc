@@ -9,8 +9,8 @@
 #include "base/system_api.h"
 #include "base/time_text.h"
 #include "test/child_process.h"
+#include "test/fake_machine.h"
 #include "test/scoped_environment.h"
-#include "test/stopped_clock.h"
 #include "test/temp_dir.h"
 #include "test/trace_file.h"
 
@@ -174,6 +174,7 @@ WString ProgramPath() {
 // The trace goes below TMP, pointed at a folder of the test's own, and the clock stands still.
 class TraceFileTest : public testing::Test {
  protected:
+  TraceFileTest() { machine_.clock = kNow; }
   std::string Header() const {
     return "\xFF\xFE" +
            Utf16Bytes(TimeStamp(kNow) + L"\t" + SystemUserName() + L"\t\t" + temp_.path() +
@@ -188,8 +189,7 @@ class TraceFileTest : public testing::Test {
   ScopedEnvironmentVariable tmp_{L"TMP", temp_.path()};
   ScopedTempDir cwd_dir_;
   ScopedCurrentDirectory cwd_{cwd_dir_.path()};
-  test::StoppedClock clock_{kNow};
-  ScopedSystemApi scoped_{clock_};
+  test::ScopedFakeMachine machine_;
 };
 
 TEST_F(TraceFileTest, NewFileGetsMarkAndHeaderOnce) {
@@ -231,26 +231,17 @@ TEST_F(TraceFileTest, EmptyBytesStartTheFileAndAddNothingMore) {
   EXPECT_EQ(Header() + "x" + std::string(1, '\0'), ReadFileBytes(Path()));
 }
 
-// Another program holds the hourly file for longer than the retries last; the pauses are cut
-// short, the attempts are not.
-class StoppedClockWithoutPauses : public test::StoppedClock {
- public:
-  StoppedClockWithoutPauses() : StoppedClock(kNow) {}
-  void Sleep(DWORD milliseconds) override { pauses += milliseconds; }
-  int64_t pauses = 0;
-};
-
+// Another program holds the hourly file for longer than the retries last; the pauses pass on
+// the stopped clock at once, the attempts are all made.
 TEST_F(TraceFileTest, RecordForAHeldFileIsLostAndNamed) {
   WriteFileBytes(Path(), "");
   ExclusiveHold hold(Path());
   ASSERT_TRUE(hold.Held());
-  StoppedClockWithoutPauses api;
-  ScopedSystemApi scoped(api);
   CaptureStderr();
   EXPECT_FALSE(WriteTrace(L"lost"));
   const std::string err = GetCapturedStderr();
   EXPECT_TRUE(err.ends_with(Narrow(Counters(100) + L"Can't open ab  " + Path() + L"\n"))) << err;
-  EXPECT_EQ(100 * 100, api.pauses);
+  EXPECT_EQ(100 * 100, machine_.slept_milliseconds);
   hold.Release();
   EXPECT_EQ("", ReadFileBytes(Path()));
 }

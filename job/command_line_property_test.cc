@@ -1,5 +1,5 @@
 // The robocopy command line of jobs with generated hostile folders (test/random_text.h) and
-// random switches, on a machine of test/random_machine.h.
+// random switches, on the fake machine of the randomized tests (test/fake_machine.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +10,8 @@
 #include "job/backup_job.h"
 #include "job/command_line.h"
 #include "test/cmd_model.h"
+#include "test/fake_machine.h"
 #include "test/property_check.h"
-#include "test/random_machine.h"
 #include "test/random_text.h"
 
 namespace sollux {
@@ -19,7 +19,6 @@ namespace {
 
 using test::InputCount;
 using test::Property;
-using test::RandomMachine;
 using test::RandomText;
 using test::SeedFor;
 
@@ -81,7 +80,8 @@ WString Received(const WString& folder) {
 }
 
 TEST(CommandLinePropertyTest, TwoQuotedFoldersThenTheSwitchesInTheirOrder) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   RandomText random(SeedFor("CommandLine"));
   Property line("CommandLine holds exactly two double-quoted folders and its switches in order");
   for (size_t i = InputCount(40000); i > 0; --i) {
@@ -90,7 +90,8 @@ TEST(CommandLinePropertyTest, TwoQuotedFoldersThenTheSwitchesInTheirOrder) {
     const WString destination = random.OneIn(2) ? random.Path() + L"\\_Backup_" : random.Any();
     job.SetSource(source.c_str());
     job.SetDestination(destination.c_str());
-    machine.api().SetConnection(random.OneIn(4) ? WString() : random.Path());
+    const WString remote = random.OneIn(4) ? WString() : random.Path();
+    for (const wchar_t letter : {L'M', L'N', L'O', L'P'}) machine.connections[letter] = remote;
     WString tail = RandomSwitches(random, job);
     line.SetContext(destination);
     line.Try(source, [&] {

@@ -5,16 +5,24 @@
 #include "base/file_system.h"
 #include "base/path.h"
 #include "job/backup_job.h"
-#include "test/staged_system.h"
+#include "test/fake_machine.h"
 
 namespace sollux {
 namespace {
 
-using test::StagedSystem;
-
 // The default switches, the default file list and the empty extra options.
 constexpr wchar_t kDefaultSwitches[] =
     L"/s /purge /fft /r:3 /w:5 /xo /xjd /xf  mfc*.tmp  Thumbs.db  ";
+
+// The computer is PC01, and the scratch folder lies in a private temporary folder.
+class CommandLineTest : public testing::Test {
+ protected:
+  CommandLineTest() {
+    machine_.computer_name = L"PC01";
+    machine_.UsePrivateTemporaryFolder();
+  }
+  test::ScopedFakeMachine machine_;
+};
 
 BackupJob JobFor(const wchar_t* source, const wchar_t* destination) {
   BackupJob job;
@@ -23,15 +31,13 @@ BackupJob JobFor(const wchar_t* source, const wchar_t* destination) {
   return job;
 }
 
-TEST(CommandLineTest, DefaultJobEndsInTwoBlanks) {
-  StagedSystem staged;
+TEST_F(CommandLineTest, DefaultJobEndsInTwoBlanks) {
   BackupJob job = JobFor(L"C:\\Data", L"D:\\Copy");
   EXPECT_EQ(WString(L"robocopy \"C:\\Data\" \"D:\\Copy\" ") + kDefaultSwitches, job.CommandLine());
   EXPECT_EQ(L"C:\\Data", job.Source());  // the job is not changed
 }
 
-TEST(CommandLineTest, EverySwitchInItsFixedOrder) {
-  StagedSystem staged;
+TEST_F(CommandLineTest, EverySwitchInItsFixedOrder) {
   BackupJob job = JobFor(L"C:\\Data", L"C:\\Data\\Sub");
   job.SetFileSelection(L"*.txt");
   job.SetExtraOptions(L"/np /ndl");
@@ -57,8 +63,7 @@ TEST(CommandLineTest, EverySwitchInItsFixedOrder) {
       job.CommandLine());
 }
 
-TEST(CommandLineTest, ClearedFlagsLeaveTheirSwitchesOut) {
-  StagedSystem staged;
+TEST_F(CommandLineTest, ClearedFlagsLeaveTheirSwitchesOut) {
   BackupJob job = JobFor(L"C:\\Data", L"D:\\Copy");
   for (bool (BackupJob::*setter)(bool) :
        {&BackupJob::SetSubdirectories, &BackupJob::SetPurge, &BackupJob::SetFatFileTimes,
@@ -74,8 +79,7 @@ TEST(CommandLineTest, ClearedFlagsLeaveTheirSwitchesOut) {
 
 // A destination is nested when it is the source or lies below it, not when its text merely
 // begins with the source's: C:\Data2 is no part of C:\Data.
-TEST(CommandLineTest, LevelLimitOnlyForADestinationInsideTheSource) {
-  StagedSystem staged;
+TEST_F(CommandLineTest, LevelLimitOnlyForADestinationInsideTheSource) {
   const struct {
     const wchar_t *source, *destination;
     WString folders;
@@ -111,8 +115,7 @@ TEST(CommandLineTest, LevelLimitOnlyForADestinationInsideTheSource) {
   }
 }
 
-TEST(CommandLineTest, FoldersArePassedExactly) {
-  StagedSystem staged;
+TEST_F(CommandLineTest, FoldersArePassedExactly) {
   const struct {
     const wchar_t *source, *destination;
     WString folders;
@@ -133,9 +136,8 @@ TEST(CommandLineTest, FoldersArePassedExactly) {
   }
 }
 
-TEST(CommandLineTest, EmptyFoldersUseTheScratchFolderAndCreateIt) {
-  StagedSystem staged;
-  const WString scratch = staged.ScratchFolder();
+TEST_F(CommandLineTest, EmptyFoldersUseTheScratchFolderAndCreateIt) {
+  const WString scratch = machine_.UsePrivateTemporaryFolder() + L"\\Brevant.tmp";
   ASSERT_FALSE(DirectoryExists(scratch.c_str()));
   BackupJob job;
   const WString backup = scratch + L"\\_Backup_\\PC01\\C" + scratch.substr(2);

@@ -10,6 +10,7 @@
 #include "base/text_file.h"
 #include "job/backup_job.h"
 #include "test/batch_runner.h"
+#include "test/fake_machine.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"
 
@@ -117,10 +118,11 @@ TEST_F(RunTest, ScriptFolderWithBlankAmpersandAndParentheses) {
   EXPECT_EQ(1u, Robocopies().size());
 }
 
-// Records the shell and interpreter calls, and fails every file open without waiting. The
-// interpreter never starts.
-class RecordingStarts : public RealSystemApi {
+// Records the shell and interpreter calls, and fails every file open without waiting (the clock
+// stands still). The interpreter never starts.
+class RecordingStarts : public test::FakeMachine {
  public:
+  RecordingStarts() { clock = RealSystemApi::CurrentTime(); }
   BOOL CreateProcessW(const wchar_t*, wchar_t* command_line, BOOL, DWORD, void* environment,
                       const wchar_t*, STARTUPINFOW*, PROCESS_INFORMATION*) override {
     commands.push_back(command_line);
@@ -139,7 +141,6 @@ class RecordingStarts : public RealSystemApi {
   FILE* OpenFile(const wchar_t* path, const wchar_t* mode) override {
     return fail_opens ? nullptr : RealSystemApi::OpenFile(path, mode);
   }
-  void Sleep(DWORD) override {}
 
   bool fail_opens = false;
   WString shell_file;

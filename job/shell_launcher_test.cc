@@ -10,9 +10,9 @@
 #include "base/time_text.h"
 #include "base/win.h"
 #include "test/child_process.h"
+#include "test/fake_machine.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"
-#include "test/stopped_clock.h"
 #include "test/trace_file.h"
 
 namespace sollux {
@@ -39,10 +39,11 @@ struct ShellCall {
 };
 
 // Stands in for the shell where Wine cannot produce the answer; records what it was asked.
-class StandInShell : public test::StoppedClock {
+class StandInShell : public test::FakeMachine {
  public:
-  explicit StandInShell(uintptr_t rc, BOOL ex_result = TRUE)
-      : StoppedClock(kNow), rc_(rc), ex_result_(ex_result) {}
+  explicit StandInShell(uintptr_t rc, BOOL ex_result = TRUE) : rc_(rc), ex_result_(ex_result) {
+    clock = kNow;
+  }
   HINSTANCE ShellExecuteW(HWND owner, const wchar_t* verb, const wchar_t* file,
                           const wchar_t* parameters, const wchar_t* directory, int show) override {
     calls.push_back({owner, Text(verb), Text(file), Text(parameters), Text(directory), show});
@@ -251,8 +252,8 @@ TEST_F(ShellLauncherTest, FileIsKeptWhenItExistsElseLookedUp) {
 // Under Wine's own shell: a missing file fails and is described in the trace file, a program
 // is started.
 TEST_F(ShellLauncherTest, RealShell) {
-  test::StoppedClock clock(kNow);
-  ScopedSystemApi scoped(clock);
+  test::ScopedFakeMachine machine;
+  machine.clock = kNow;
   const WString missing = temp_ / L"missing.txt";
   ShellLauncher failing;
   failing.SetFile(missing.c_str());

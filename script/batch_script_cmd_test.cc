@@ -11,7 +11,7 @@
 #include "job/backup_job.h"
 #include "script/batch_script.h"
 #include "test/batch_runner.h"
-#include "test/staged_system.h"
+#include "test/fake_machine.h"
 #include "test/temp_dir.h"
 
 namespace sollux {
@@ -20,7 +20,6 @@ namespace {
 using test::BatchRun;
 using test::BatchRunner;
 using test::ScopedTempDir;
-using test::StagedSystem;
 using test::StandInCall;
 using Args = std::vector<std::wstring>;
 
@@ -59,6 +58,8 @@ Args RobocopyArgs(const WString& source, const WString& destination) {
 class ComposedScriptThroughCmdTest : public testing::Test {
  protected:
   ComposedScriptThroughCmdTest() {
+    machine_.computer_name = L"PC01";
+    machine_.UsePrivateTemporaryFolder();
     for (const auto& folder : kFolders) test::MakeFolders(Source(folder.name));
   }
   WString Source(const WString& name) const { return tree_ / (L"src\\" + name); }
@@ -67,7 +68,7 @@ class ComposedScriptThroughCmdTest : public testing::Test {
     return tree_ / (L"dst\\_Backup_\\PC01\\C" + tree_.path().substr(2) + L"\\src\\" + name);
   }
 
-  StagedSystem staged_;
+  test::ScopedFakeMachine machine_;
   ScopedTempDir tree_;
   BatchRunner runner_;
 };

@@ -5,7 +5,7 @@
 #include "app/planning.h"
 #include "base/path.h"
 #include "job/backup_job.h"
-#include "test/staged_system.h"
+#include "test/fake_machine.h"
 
 namespace sollux {
 namespace {
@@ -90,9 +90,20 @@ TEST(ShortenPathTest, Examples) {
   }
 }
 
-using test::StagedSystem;
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
+
+// The computer is PC01, and the scratch folder lies in a private temporary folder.
+class OnPc01 : public testing::Test {
+ protected:
+  OnPc01() {
+    machine_.computer_name = L"PC01";
+    machine_.UsePrivateTemporaryFolder();
+  }
+  test::ScopedFakeMachine machine_;
+};
+using ComposeScriptTest = OnPc01;
+using ComposeSingleScriptTest = OnPc01;
 
 // The job of the planning driver: mirror, its exclusion lists, 4 GiB and the long final pause.
 BackupJob PlanningJob(const wchar_t* destination) {
@@ -101,8 +112,8 @@ BackupJob PlanningJob(const wchar_t* destination) {
   return job;
 }
 
-TEST(ComposeScriptTest, PlanningDriversJob) {
-  StagedSystem staged({L"D:\\Data\\Master", L"C:\\Users\\user1\\Documents"});
+TEST_F(ComposeScriptTest, PlanningDriversJob) {
+  machine_.folders = {L"D:\\Data\\Master", L"C:\\Users\\user1\\Documents"};
   BackupJob job = PlanningJob(L"E:/_Backup_");
   EXPECT_TRUE(job.ComposeScript(
       {L"D:\\Data\\Master", L"T:\\Develop\\_.SRC", L"C:\\Users\\user1\\Documents"}));
@@ -154,8 +165,8 @@ WString ExpectedMultiSource(const WString& note, const WString& list_only) {
          L"Patterns" + switches + list_only + L"\r\ntimeout /t 100\r\n";
 }
 
-TEST(ComposeScriptTest, MultiSourceExamples) {
-  StagedSystem staged(kExisting);
+TEST_F(ComposeScriptTest, MultiSourceExamples) {
+  machine_.folders = kExisting;
   BackupJob job;
   job.SetDestination(L"D:\\_Backup_");
   job.SetLongFinalPause(true);
@@ -180,8 +191,7 @@ TEST(ComposeScriptTest, MultiSourceExamples) {
             job.ScriptText());
 }
 
-TEST(ComposeScriptTest, NoQualifyingSourceLeavesTenLines) {
-  StagedSystem staged;
+TEST_F(ComposeScriptTest, NoQualifyingSourceLeavesTenLines) {
   BackupJob job;
   job.SetSource(L"C:\\Before");
   job.SetDestination(L"D:\\_Backup_");
@@ -196,8 +206,7 @@ TEST(ComposeScriptTest, NoQualifyingSourceLeavesTenLines) {
   }
 }
 
-TEST(ComposeSingleScriptTest, BannerPausesAndCommand) {
-  StagedSystem staged;
+TEST_F(ComposeSingleScriptTest, BannerPausesAndCommand) {
   const WString command =
       L"robocopy \"C:\\Data\\Master\" \"D:\\Copy\" /s /purge /fft /r:3 "
       L"/w:5 /xo /xjd /xf  mfc*.tmp  Thumbs.db  ";
@@ -223,8 +232,7 @@ TEST(ComposeSingleScriptTest, BannerPausesAndCommand) {
       job.ScriptText());
 }
 
-TEST(ComposeSingleScriptTest, LongSourceIsShortenedInTheBannerOnly) {
-  StagedSystem staged;
+TEST_F(ComposeSingleScriptTest, LongSourceIsShortenedInTheBannerOnly) {
   const WString source = L"C:\\Users\\user1\\AppData\\Roaming\\Vendor\\Suite\\Master\\Patterns";
   BackupJob job;
   job.SetSource(source.c_str());
@@ -237,8 +245,8 @@ TEST(ComposeSingleScriptTest, LongSourceIsShortenedInTheBannerOnly) {
 
 // Percent signs and the operators of cmd.exe: escaped on echo lines, percent signs only in the
 // rem banner (cmd.exe shows a rem line as it stands) and between the quotes of the command.
-TEST(ComposeScriptTest, AwkwardFolderNamesAreEscaped) {
-  StagedSystem staged({L"C:\\R&D 50%"});
+TEST_F(ComposeScriptTest, AwkwardFolderNamesAreEscaped) {
+  machine_.folders = {L"C:\\R&D 50%"};
   BackupJob job;
   job.SetDestination(L"D:\\a^b");
   job.ComposeScript({L"C:\\R&D 50%"});
@@ -264,10 +272,10 @@ std::vector<std::string> Lines(const std::string& text) {
 
 // A name that code page 932 writes differently names another folder in the batch file; the
 // text stays as it is, and every such folder of a command gets one line on the error stream.
-TEST(ComposeScriptTest, FoldersLostInCodePage932AreReported) {
+TEST_F(ComposeScriptTest, FoldersLostInCodePage932AreReported) {
   const WStringList sources = {L"C:\\Data\\Caf\u00e9", L"C:\\Data\\\u00a5100",
                                L"C:\\Data\\\x30C7\x30FC\x30BF"};
-  StagedSystem staged({sources.begin(), sources.end()});
+  machine_.folders = sources;
   BackupJob job;
   job.SetDestination(L"D:\\_Backup_");
   CaptureStderr();
@@ -299,7 +307,7 @@ TEST(ComposeScriptTest, FoldersLostInCodePage932AreReported) {
 // Found by the randomized test: a folder text with a control character or a double quote, which
 // the command line writes as "_", went missing without a word. No folder on disk has such a
 // name, but a registry value can, and the single-source form makes no existence test.
-TEST(ComposeScriptTest, FoldersWithControlsOrQuotesAreReported) {
+TEST_F(ComposeScriptTest, FoldersWithControlsOrQuotesAreReported) {
   const struct {
     const wchar_t* name;
     WString source;

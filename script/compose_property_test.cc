@@ -1,6 +1,6 @@
 // Whole batch texts and batch file names composed from generated hostile folder lists
 // (test/random_text.h), on a machine whose folders exist by a digest of their text
-// (test/random_machine.h).
+// (test/fake_machine.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,8 +15,8 @@
 #include "script/batch_escape.h"
 #include "script/batch_script.h"
 #include "test/cmd_model.h"
+#include "test/fake_machine.h"
 #include "test/property_check.h"
-#include "test/random_machine.h"
 #include "test/random_text.h"
 #include "test/wide_error_capture.h"
 
@@ -25,7 +25,6 @@ namespace {
 
 using test::InputCount;
 using test::Property;
-using test::RandomMachine;
 using test::RandomText;
 using test::SeedFor;
 using test::WideErrorCapture;
@@ -124,7 +123,8 @@ void CheckScript(Property& script, BackupJob& job, const WStringList& qualifying
 }
 
 TEST(ComposePropertyTest, MultiSourceTextNamesExactlyTheExistingFolders) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   RandomText random(SeedFor("ComposeScript"));
   Property script("ComposeScript: CR LF lines, one echo and one command per existing folder");
   WideErrorCapture errors;  // the lost folders' reports
@@ -150,7 +150,8 @@ TEST(ComposePropertyTest, MultiSourceTextNamesExactlyTheExistingFolders) {
 }
 
 TEST(ComposePropertyTest, SingleSourceTextHasItsSixOrSevenLines) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   RandomText random(SeedFor("ComposeSingleScript"));
   Property script("ComposeSingleScript: CR LF lines, banner, one command, pauses");
   WideErrorCapture errors;  // the lost folders' reports
@@ -199,7 +200,8 @@ WStringList LostFolders(BackupJob& job) {
 // Never a folder lost without a word: each folder that the batch file cannot name exactly is
 // reported once, in full.
 TEST(ComposePropertyTest, EveryFolderThatCannotBeNamedIsReported) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   WideErrorCapture errors;
   RandomText random(SeedFor("LostFolders"));
   Property reported("ComposeScript reports each folder it cannot name exactly, once");
@@ -233,7 +235,8 @@ TEST(ComposePropertyTest, EveryFolderThatCannotBeNamedIsReported) {
 // the file; in 65001 only folders of ASCII text do, which is why the console is switched to 932
 // for the run.
 TEST(ComposePropertyTest, CommandLineFoldersReadBackOnlyInTheFilesCodePage) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   WideErrorCapture errors;  // the lost folders' reports
   RandomText random(SeedFor("ConsoleCodePage"));
   Property exact("a folder that the file names reaches robocopy exactly in code page 932");
@@ -278,7 +281,8 @@ TEST(ComposePropertyTest, ScriptLinesAreJoinedWithCrLf) {
 }
 
 TEST(ComposePropertyTest, BatchFileNamesAreFileNames) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   RandomText random(SeedFor("ScriptFileName"));
   Property name("ScriptFileName: RC_, no forbidden character, switch letters and .bat, fits");
   for (size_t i = InputCount(100000); i > 0; --i) {

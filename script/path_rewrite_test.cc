@@ -7,27 +7,12 @@
 
 #include "base/system_api.h"
 #include "base/win.h"
-#include "test/scoped_environment.h"
+#include "test/fake_machine.h"
 
 namespace sollux {
 namespace {
 
-using test::ScopedEnvironmentVariable;
-
-// Wine cannot be given a computer name per test; the substitute answers a fixed one, or fails.
-class FixedComputerName : public RealSystemApi {
- public:
-  explicit FixedComputerName(const wchar_t* name) : name_(name) {}
-  BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override {
-    if (name_ == nullptr) return FALSE;
-    wcscpy(buffer, name_);
-    *size = static_cast<DWORD>(wcslen(name_));
-    return TRUE;
-  }
-
- private:
-  const wchar_t* name_;
-};
+using test::ScopedFakeMachine;
 
 TEST(BackupDestinationForTest, ExamplesOnMachinePc01) {
   const struct {
@@ -46,8 +31,8 @@ TEST(BackupDestinationForTest, ExamplesOnMachinePc01) {
       {L"C:\\Data", L"D:\\_Backup_x", L"D:\\_Backup_x"},
       {L"relative\\folder", L"_Backup_", L"_Backup_\\relative\\folder"},
   };
-  FixedComputerName api(L"PC01");
-  ScopedSystemApi scoped(api);
+  ScopedFakeMachine machine;
+  machine.computer_name = L"PC01";
   for (const auto& c : cases) {
     SCOPED_TRACE(WString(c.source) + L" -> " + c.destination);
     EXPECT_EQ(c.expected, BackupDestinationFor(c.source, c.destination));
@@ -84,23 +69,24 @@ TEST(BackupDestinationForTest, NothingClimbsOutOfTheBackupFolder) {
       {L"names with dots in them are kept", L"PC01", L"C:\\a..b\\.x\\x.",
        L"D:\\_Backup_\\PC01\\C\\a..b\\.x\\x."},
   };
+  ScopedFakeMachine machine;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FixedComputerName api(c.computer);
-    ScopedSystemApi scoped(api);
+    machine.computer_name = c.computer;
     EXPECT_EQ(c.expected, BackupDestinationFor(c.source, L"D:\\_Backup_"));
   }
 }
 
+constexpr const wchar_t* kNameVariables[] = {L"COMPUTERNAME", L"USERDOMAIN", L"HOSTNAME", L"NAME"};
+
 // Clears the computer name and all four variables that stand in for it.
 class NoMachineName : public testing::Test {
  protected:
-  FixedComputerName api_{nullptr};
-  ScopedSystemApi scoped_{api_};
-  ScopedEnvironmentVariable computer_name_{L"COMPUTERNAME", std::nullopt};
-  ScopedEnvironmentVariable user_domain_{L"USERDOMAIN", std::nullopt};
-  ScopedEnvironmentVariable host_name_{L"HOSTNAME", std::nullopt};
-  ScopedEnvironmentVariable name_{L"NAME", std::nullopt};
+  NoMachineName() {
+    machine_.computer_name_fails = true;
+    for (const wchar_t* name : kNameVariables) machine_.variables[name] = std::nullopt;
+  }
+  ScopedFakeMachine machine_;
 };
 
 TEST_F(NoMachineName, DestinationWithoutMachineLevel) {
@@ -122,18 +108,16 @@ TEST_F(NoMachineName, VariablesStandInForTheComputerNameInOrder) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected);
-    ScopedEnvironmentVariable computer_name(L"COMPUTERNAME", c.computer_name);
-    ScopedEnvironmentVariable user_domain(L"USERDOMAIN", c.user_domain);
-    ScopedEnvironmentVariable host_name(L"HOSTNAME", c.host_name);
-    ScopedEnvironmentVariable name(L"NAME", c.name);
+    const Value values[] = {c.computer_name, c.user_domain, c.host_name, c.name};
+    for (size_t i = 0; i < 4; ++i) machine_.variables[kNameVariables[i]] = values[i];
     EXPECT_EQ(c.expected, MachineName());
   }
 }
 
 TEST(MachineNameTest, SystemNameWinsOverTheVariables) {
-  ScopedEnvironmentVariable computer_name(L"COMPUTERNAME", L"FROM-CN");
-  FixedComputerName api(L"PC01");
-  ScopedSystemApi scoped(api);
+  ScopedFakeMachine machine;
+  machine.variables[L"COMPUTERNAME"] = L"FROM-CN";
+  machine.computer_name = L"PC01";
   EXPECT_EQ(L"PC01", MachineName());
 }
 
@@ -144,52 +128,34 @@ TEST(MachineNameTest, RealComputerNameFitsTheBuffer) {
 }
 
 // Wine can give a drive the network type, but not the UNC name of a mapped share.
-class MappedDriveZ : public RealSystemApi {
- public:
-  UINT GetDriveTypeW(const wchar_t* root) override {
-    if (WString(root).starts_with(L"Z:")) return DRIVE_REMOTE;
-    return RealSystemApi::GetDriveTypeW(root);
+class MappedDriveToUncTest : public testing::Test {
+ protected:
+  MappedDriveToUncTest() {
+    machine_.drive_types[L'Z'] = DRIVE_REMOTE;
+    machine_.connections[L'Z'] = L"\\\\fileserver\\share";
   }
-  DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override {
-    asked.push_back(local);
-    if (WString(local) != L"Z:" || *length < 20) return ERROR_NOT_CONNECTED;
-    wcscpy(remote, L"\\\\fileserver\\share");
-    return NO_ERROR;
-  }
-  WStringList asked;
+  ScopedFakeMachine machine_;
 };
 
-TEST(MappedDriveToUncTest, MappedDriveBecomesItsShare) {
-  MappedDriveZ api;
-  ScopedSystemApi scoped(api);
+TEST_F(MappedDriveToUncTest, MappedDriveBecomesItsShare) {
   EXPECT_EQ(L"\\\\fileserver\\share\\Projects\\2024", MappedDriveToUnc(L"Z:\\Projects\\2024"));
   EXPECT_EQ(L"\\\\fileserver\\share/x", MappedDriveToUnc(L"Z:/x"));
   EXPECT_EQ(L"\\\\fileserver\\share", MappedDriveToUnc(L"Z:"));
-  EXPECT_EQ((WStringList{L"Z:", L"Z:", L"Z:"}), api.asked);
+  EXPECT_EQ((WStringList{L"Z:", L"Z:", L"Z:"}), machine_.connection_lookups);
 }
 
-TEST(MappedDriveToUncTest, EverythingElseIsUnchanged) {
-  MappedDriveZ api;
-  ScopedSystemApi scoped(api);
+TEST_F(MappedDriveToUncTest, EverythingElseIsUnchanged) {
   for (const wchar_t* path :
        {L"C:\\Users\\x", L"\\\\server\\share\\a", L"Z", L"", L"relative\\z:", L"zz:\\a"}) {
     SCOPED_TRACE(path);
     EXPECT_EQ(path, MappedDriveToUnc(path));
   }
   EXPECT_EQ(L"", MappedDriveToUnc(nullptr));
-  EXPECT_TRUE(api.asked.empty());  // only a network drive is looked up
+  EXPECT_TRUE(machine_.connection_lookups.empty());  // only a network drive is looked up
 }
 
-class UnknownConnection : public MappedDriveZ {
- public:
-  DWORD WNetGetConnectionW(const wchar_t*, wchar_t*, DWORD*) override {
-    return ERROR_CONNECTION_UNAVAIL;
-  }
-};
-
-TEST(MappedDriveToUncTest, FailedLookupLeavesThePath) {
-  UnknownConnection api;
-  ScopedSystemApi scoped(api);
+TEST_F(MappedDriveToUncTest, FailedLookupLeavesThePath) {
+  machine_.connections[L'Z'] = L"";
   EXPECT_EQ(L"Z:\\Projects", MappedDriveToUnc(L"Z:\\Projects"));
 }
 

@@ -15,8 +15,8 @@
 #include "script/path_rewrite.h"
 #include "script/script_file_name.h"
 #include "test/cmd_model.h"
+#include "test/fake_machine.h"
 #include "test/property_check.h"
-#include "test/random_machine.h"
 #include "test/random_text.h"
 
 namespace sollux {
@@ -24,7 +24,6 @@ namespace {
 
 using test::InputCount;
 using test::Property;
-using test::RandomMachine;
 using test::RandomText;
 using test::SeedFor;
 
@@ -165,17 +164,16 @@ bool StaysBelow(const WString& rest) {
 }
 
 TEST(ScriptPropertyTest, BackupFolderOfEverySourceLiesBelowIt) {
-  RandomMachine machine;
+  test::ScopedFakeMachine machine;
+  test::StageRandomMachine(machine);
   RandomText random(SeedFor("BackupDestinationFor"));
   Property below("BackupDestinationFor answers a path below a _Backup_ destination");
   Property other("BackupDestinationFor leaves any other destination as it is, unquoted");
   const WStringList names = {L"PC01", L"..", L".", L"...", L"a\\..\\..", L"", L"x:y", L"%Temp%"};
   for (size_t i = InputCount(100000); i > 0; --i) {
     const WString source = random.Any();
-    machine.api().SetComputerName(random.OneIn(2) ? random.Pick(names)
-                                                  : random.Text(random.Below(20)));
-    machine.api().SetVariable(L"COMPUTERNAME",
-                              random.OneIn(2) ? random.Pick(names) : random.Text());
+    machine.computer_name = random.OneIn(2) ? random.Pick(names) : random.Text(random.Below(20));
+    machine.variables[L"COMPUTERNAME"] = random.OneIn(2) ? random.Pick(names) : random.Text();
     WString destination = random.Path() + random.Pick(WStringList{L"\\", L"/", L"\\\\"}) +
                           random.Pick(WStringList{L"_Backup_", L"_BACKUP_", L"_backup_"});
     if (random.OneIn(5)) destination = L'"' + destination + L'"';

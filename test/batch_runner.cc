@@ -15,14 +15,9 @@
 namespace sollux::test {
 namespace {
 
-constexpr DWORD kTimeLimitMilliseconds = 120000;
 constexpr int kStartRetries = 2;
 constexpr wchar_t kLogVariable[] = L"SOLLUX_STANDIN_LOG";
 const wchar_t* const kStandIns[] = {L"robocopy.exe", L"timeout.exe"};
-
-std::wstring VariableName(const std::wstring& entry) {
-  return entry.substr(0, entry.find(L'=', 1));
-}
 
 bool SameName(const std::wstring& a, const std::wstring& b) {
   return _wcsicmp(a.c_str(), b.c_str()) == 0;
@@ -56,27 +51,6 @@ std::vector<StandInCall> ParseCalls(const std::string& bytes) {
     i += 1 + count;
   }
   return calls;
-}
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr) ::CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-
- private:
-  HANDLE handle_;
-};
-
-HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition) {
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  return ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 std::wstring CommandInterpreter() {
@@ -136,7 +110,7 @@ void BatchRunner::SetEnvironment(const std::wstring& name, const std::wstring& v
   environment_.emplace_back(name, value);
 }
 
-std::wstring BatchRunner::EnvironmentBlock() const {
+std::vector<std::pair<std::wstring, std::wstring>> BatchRunner::Environment() const {
   const wchar_t* path = _wgetenv(L"PATH");
   std::vector<std::pair<std::wstring, std::wstring>> settings = environment_;
   settings.emplace_back(kLogVariable, log_);
@@ -145,20 +119,7 @@ std::wstring BatchRunner::EnvironmentBlock() const {
     if (SameName(name, L"PATH")) search = bin_ + L";" + value;
   }
   settings.emplace_back(L"PATH", search);
-
-  std::wstring block;
-  wchar_t* inherited = ::GetEnvironmentStringsW();
-  for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
-    const std::wstring name = VariableName(entry);
-    bool replaced = false;
-    for (const auto& setting : settings) replaced = replaced || SameName(setting.first, name);
-    if (!replaced) block += std::wstring(entry) + L'\0';
-  }
-  ::FreeEnvironmentStringsW(inherited);
-  for (const auto& [name, value] : settings) {
-    if (!value.empty()) block += name + L"=" + value + L'\0';
-  }
-  return block + L'\0';
+  return settings;
 }
 
 BatchRun BatchRunner::Run(const std::wstring& text, const std::wstring& file_name) {
@@ -196,45 +157,18 @@ BatchRun BatchRunner::RunFile(const std::wstring& path) {
 }
 
 BatchRun BatchRunner::RunOnce(const std::wstring& path) {
-  BatchRun run;
   ClearCalls();
-  const std::wstring console = dir_ / L"console.out";
-  {
-    Handle output(InheritableFile(console, GENERIC_WRITE, CREATE_ALWAYS));
-    Handle input(InheritableFile(L"NUL", GENERIC_READ, OPEN_EXISTING));
-    if (!output.valid() || !input.valid()) {
-      ADD_FAILURE() << "cannot open the console files";
-      return run;
-    }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.get();
-    startup.hStdOutput = output.get();
-    startup.hStdError = output.get();
-    const std::wstring interpreter = CommandInterpreter();
-    std::wstring command = L"\"" + interpreter + L"\" /c \"" + path + L"\"";
-    std::wstring environment = EnvironmentBlock();
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(interpreter.c_str(), command.data(), nullptr, nullptr, TRUE,
-                          CREATE_UNICODE_ENVIRONMENT, environment.data(), dir_.path().c_str(),
-                          &startup, &process)) {
-      ADD_FAILURE() << "cannot start " << testing::PrintToString(interpreter);
-      return run;
-    }
-    Handle thread(process.hThread);
-    Handle child(process.hProcess);
-    if (::WaitForSingleObject(child.get(), kTimeLimitMilliseconds) == WAIT_OBJECT_0) {
-      run.finished = true;
-      DWORD code = 0;
-      ::GetExitCodeProcess(child.get(), &code);
-      run.exit_code = code;
-    } else {
-      ::TerminateProcess(child.get(), 1);
-      ADD_FAILURE() << "cmd.exe did not finish in time";
-    }
-  }
-  run.output_bytes = ReadFileBytes(console);
+  const std::wstring interpreter = CommandInterpreter();
+  const ChildOutput child =
+      RunChildCommandLine(interpreter, L"\"" + interpreter + L"\" /c \"" + path + L"\"",
+                          {Environment(), dir_.path(), /*error_into_output=*/true,
+                           /*exact_bytes=*/true});
+  if (!child.started) ADD_FAILURE() << "cannot start " << testing::PrintToString(interpreter);
+  if (child.started && !child.finished) ADD_FAILURE() << "cmd.exe did not finish in time";
+  BatchRun run;
+  run.finished = child.finished;
+  if (child.finished) run.exit_code = child.exit_code;
+  run.output_bytes = child.out;
   run.output = FromShiftJis(run.output_bytes);
   run.calls = RecordedCalls();
   return run;

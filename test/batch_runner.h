@@ -85,7 +85,8 @@ class BatchRunner {
 
  private:
   BatchRun RunOnce(const std::wstring& path);
-  std::wstring EnvironmentBlock() const;
+  // The variables that the runs set: the test's own, the stand-ins' log and PATH.
+  std::vector<std::pair<std::wstring, std::wstring>> Environment() const;
 
   ScopedTempDir dir_;
   std::wstring bin_;

@@ -1,31 +1,31 @@
 #include "test/child_process.h"
 
+#include <algorithm>
+#include <cwchar>
+#include <memory>
+
 #include "base/win.h"
 #include "test/temp_dir.h"
 
 namespace sollux::test {
 namespace {
 
-constexpr DWORD kTimeoutMilliseconds = 60 * 1000;
+// Two minutes: cmd.exe under Wine takes its time when the machine is busy.
+constexpr DWORD kTimeoutMilliseconds = 120 * 1000;
 
-// A file handle that the child inherits; closed when this object goes away.
-class InheritedFile {
- public:
-  InheritedFile(const std::wstring& path, DWORD access, DWORD disposition) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    handle_ = ::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
   }
-  ~InheritedFile() {
-    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
-  }
-  InheritedFile(const InheritedFile&) = delete;
-  InheritedFile& operator=(const InheritedFile&) = delete;
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
 };
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+// A file handle that the child inherits (invalid when the file does not open).
+UniqueHandle InheritedFile(const std::wstring& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  return UniqueHandle(::CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherit, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
 
 std::string WithoutCarriageReturns(const std::string& text) {
   std::string result;
@@ -36,24 +36,54 @@ std::string WithoutCarriageReturns(const std::string& text) {
   return result;
 }
 
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The test's environment block with `changes` made: "NAME=value" entries, each ended by a NUL,
+// and a NUL after the last.
+std::wstring EnvironmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& changes) {
+  std::wstring block;
+  wchar_t* inherited = ::GetEnvironmentStringsW();
+  for (const wchar_t* entry = inherited; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+    const std::wstring text = entry;
+    const std::wstring name = text.substr(0, text.find(L'=', 1));
+    if (std::none_of(changes.begin(), changes.end(),
+                     [&](const auto& change) { return SameName(change.first, name); })) {
+      block += text + L'\0';
+    }
+  }
+  ::FreeEnvironmentStringsW(inherited);
+  for (const auto& [name, value] : changes) {
+    if (!value.empty()) block += name + L"=" + value + L'\0';
+  }
+  return block + L'\0';
+}
+
 // Starts the child with the three standard handles and waits for its end.
-void StartAndWait(const std::wstring& program, std::wstring command_line, HANDLE in, HANDLE out,
-                  HANDLE err, ChildOutput& result) {
+void StartAndWait(const std::wstring& program, std::wstring command_line, const ChildSetup& setup,
+                  const HANDLE (&handles)[3], ChildOutput& result) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = in;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
+  startup.hStdInput = handles[0];
+  startup.hStdOutput = handles[1];
+  startup.hStdError = handles[2];
+  std::wstring environment;
+  if (!setup.environment.empty()) environment = EnvironmentBlock(setup.environment);
+  const wchar_t* folder = setup.folder.empty() ? nullptr : setup.folder.c_str();
   PROCESS_INFORMATION process = {};
   result.started = ::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                                    CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                    CREATE_NO_WINDOW | CREATE_UNICODE_ENVIRONMENT,
+                                    environment.empty() ? nullptr : environment.data(), folder,
+                                    &startup, &process);
   if (!result.started) return;
-  if (::WaitForSingleObject(process.hProcess, kTimeoutMilliseconds) == WAIT_OBJECT_0) {
-    DWORD code = 0;
-    if (::GetExitCodeProcess(process.hProcess, &code)) result.exit_code = code;
-  } else {
+  result.finished = ::WaitForSingleObject(process.hProcess, kTimeoutMilliseconds) == WAIT_OBJECT_0;
+  DWORD code = 0;
+  if (!result.finished) {
     ::TerminateProcess(process.hProcess, ~0u);
+  } else if (::GetExitCodeProcess(process.hProcess, &code)) {
+    result.exit_code = code;
   }
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
@@ -61,17 +91,22 @@ void StartAndWait(const std::wstring& program, std::wstring command_line, HANDLE
 
 }  // namespace
 
-ChildOutput RunChildCommandLine(const std::wstring& program, const std::wstring& command_line) {
+ChildOutput RunChildCommandLine(const std::wstring& program, const std::wstring& command_line,
+                                const ChildSetup& setup) {
   ChildOutput result;
   ScopedTempDir dir;
   {
-    InheritedFile in(L"NUL", GENERIC_READ, OPEN_EXISTING);
-    InheritedFile out(dir / L"out", GENERIC_WRITE, CREATE_ALWAYS);
-    InheritedFile err(dir / L"err", GENERIC_WRITE, CREATE_ALWAYS);
-    StartAndWait(program, command_line, in.get(), out.get(), err.get(), result);
+    const UniqueHandle in = InheritedFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    const UniqueHandle out = InheritedFile(dir / L"out", GENERIC_WRITE, CREATE_ALWAYS);
+    const UniqueHandle err = InheritedFile(dir / L"err", GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE handles[3] = {in.get(), out.get(),
+                               setup.error_into_output ? out.get() : err.get()};
+    StartAndWait(program, command_line, setup, handles, result);
   }
-  result.out = WithoutCarriageReturns(ReadFileBytes(dir / L"out"));
-  result.err = WithoutCarriageReturns(ReadFileBytes(dir / L"err"));
+  for (auto [name, bytes] : {std::pair(L"out", &result.out), std::pair(L"err", &result.err)}) {
+    *bytes = ReadFileBytes(dir / name);
+    if (!setup.exact_bytes) *bytes = WithoutCarriageReturns(*bytes);
+  }
   return result;
 }
 

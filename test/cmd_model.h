@@ -1,7 +1,8 @@
 // A model of how cmd.exe reads the folder texts of a batch file, for the randomized tests: what
 // it reads after code page 932, what an echo line shows, and which argument the C runtime hands
 // a program for a double-quoted folder. It models only what the program writes (escaped text);
-// anything else is reported as unsafe rather than interpreted.
+// anything else is reported as unsafe rather than interpreted. Its code page 932 is its own,
+// taken from the code page's decoding and a best-fit table, not from the program's writer.
 #ifndef SOLLUX_TEST_CMD_MODEL_H_
 #define SOLLUX_TEST_CMD_MODEL_H_
 
@@ -9,8 +10,9 @@
 
 namespace sollux::test {
 
-// `text` as cmd.exe reads it from the code page 932 file: characters whose code page 932 form is
-// one ASCII byte (¥ is written as a backslash, ¦ as a vertical bar) read as that ASCII character.
+// `text` as cmd.exe reads it from the code page 932 file: a character without a form of its own
+// reads as what the code page's best fit writes for it (¥ as a backslash, ¦ as a vertical bar,
+// é as e, ¢ as ￠), or as the "_" written in its place.
 std::wstring ReadThroughShiftJis(const std::wstring& text);
 
 // `text` as cmd.exe reads it from the code page 932 file in a console whose code page is
