@@ -55,21 +55,6 @@ bool IsNestedFolder(const WString& source, const WString& destination) {
          IsSeparator(destination[source.size()]);
 }
 
-WString QuotedFolder(const WString& folder) {
-  WString quoted = EscapeForCommandLine(folder);
-  // The C runtime reads 2n backslashes before a double quote as n backslashes and a closing
-  // quote, but 2n+1 as n backslashes and a quote character inside the argument, which would
-  // run the two folders and the switches together. A yen sign is a backslash once the file is
-  // in code page 932.
-  size_t trailing = 0;
-  while (trailing < quoted.size() &&
-         ReadInBatchFile(quoted[quoted.size() - 1 - trailing]) == L'\\') {
-    ++trailing;
-  }
-  quoted.append(trailing, L'\\');
-  return EnclosedIn(quoted, L'"');
-}
-
 WString BackupJob::CommandLine() const {
   const CommandFolders folders = CommandFoldersOf(*this);
   WStringList elements = {ToolName(), QuotedFolder(folders.source),

@@ -19,11 +19,6 @@ CommandFolders CommandFoldersOf(const BackupJob& job);
 // Backslash and slash count as the same separator; letter case counts.
 bool IsNestedFolder(const WString& source, const WString& destination);
 
-// `folder` between double quotes, written so that cmd.exe and the C runtime's argument parser
-// hand it to robocopy exactly: percent signs doubled, and backslashes before the closing quote
-// (also those that code page 932 makes of a yen sign) doubled so that they do not escape it.
-WString QuotedFolder(const WString& folder);
-
 }  // namespace sollux
 
 #endif  // SOLLUX_JOB_COMMAND_LINE_H_

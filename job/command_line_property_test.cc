@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "job/backup_job.h"
 #include "job/command_line.h"
+#include "script/batch_escape.h"
 #include "test/cmd_model.h"
 #include "test/fake_machine.h"
 #include "test/property_check.h"

@@ -5,6 +5,7 @@
 #include "base/file_system.h"
 #include "base/path.h"
 #include "job/backup_job.h"
+#include "script/batch_escape.h"
 #include "test/fake_machine.h"
 
 namespace sollux {

@@ -1,5 +1,6 @@
 #include "script/batch_escape.h"
 
+#include "base/text.h"
 #include "base/text_file.h"
 
 namespace sollux {
@@ -56,6 +57,21 @@ bool NamedExactly(const WString& folder) {
     if (IsControl(c) || c == L'"') return false;
   }
   return SurvivesShiftJis(folder);
+}
+
+WString QuotedFolder(const WString& folder) {
+  WString quoted = EscapeForCommandLine(folder);
+  // The C runtime reads 2n backslashes before a double quote as n backslashes and a closing
+  // quote, but 2n+1 as n backslashes and a quote character inside the argument, which would
+  // run the two folders and the switches together. A yen sign is a backslash once the file is
+  // in code page 932.
+  size_t trailing = 0;
+  while (trailing < quoted.size() &&
+         ReadInBatchFile(quoted[quoted.size() - 1 - trailing]) == L'\\') {
+    ++trailing;
+  }
+  quoted.append(trailing, L'\\');
+  return EnclosedIn(quoted, L'"');
 }
 
 }  // namespace sollux

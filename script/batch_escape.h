@@ -33,6 +33,11 @@ WString EscapeForCommandLine(const WString& text);
 // survives code page 932 and holds no control character or double quote.
 bool NamedExactly(const WString& folder);
 
+// `folder` between double quotes, written so that cmd.exe and the C runtime's argument parser
+// hand it to robocopy exactly: percent signs doubled, and backslashes before the closing quote
+// (also those that code page 932 makes of a yen sign) doubled so that they do not escape it.
+WString QuotedFolder(const WString& folder);
+
 }  // namespace sollux
 
 #endif  // SOLLUX_SCRIPT_BATCH_ESCAPE_H_

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "base/path.h"
-#include "job/backup_job.h"
 #include "script/batch_script.h"
 
 namespace sollux {
@@ -56,13 +55,8 @@ struct NameCase {
 void ExpectNames(const NameCase* begin, const NameCase* end) {
   for (const NameCase* c = begin; c != end; ++c) {
     SCOPED_TRACE(WString(c->source) + L" -> " + c->destination);
-    BackupJob job;
-    job.SetSource(c->source);
-    job.SetDestination(c->destination);
-    job.SetMirror(c->mirror);
-    job.SetListOnly(c->list_only);
-    EXPECT_EQ(c->name, job.ScriptFileName());
-    EXPECT_EQ(job.ScriptFileName(), BackupJob(job).ScriptFileName());
+    EXPECT_EQ(c->name,
+              BatchFileName({c->source, c->destination, true, c->mirror, true, c->list_only}));
   }
 }
 
@@ -91,12 +85,8 @@ TEST(ScriptFileNameTest, SourceDestinationAndSwitchLetters) {
   };
   ExpectNames(std::begin(cases), std::end(cases));
 
-  // Only s, mir, fft and l enter the name.
-  BackupJob job;
-  job.SetSubdirectories(false);
-  job.SetFatFileTimes(false);
-  job.SetExcludeExtra(true);
-  EXPECT_EQ(L"RC___.bat", job.ScriptFileName());
+  // No switch letter at all.
+  EXPECT_EQ(L"RC___.bat", BatchFileName({L"", L"", false, false, false, false}));
 }
 
 bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); }
@@ -113,20 +103,18 @@ void ExpectFitted(const WString& name, size_t max_length, const WString& fitted)
 }
 
 TEST(ScriptFileNameTest, OnlyNamesLongerThanAFileNameMayBeAreCut) {
-  BackupJob job;
-  job.SetDestination(L"D:\\_Backup_");
-  job.SetMirror(true);
+  const auto name = [](const WString& source) {
+    return BatchFileName({source, L"D:\\_Backup_", true, true, true, false});
+  };
   // A last folder of 120 characters gives a name of 147, which any file system holds.
-  job.SetSource((L"C:\\Data\\" + WString(120, L'g')).c_str());
-  EXPECT_EQ(L"RC_" + WString(120, L'g') + L"_D___Backup__smirfft.bat", job.ScriptFileName());
+  EXPECT_EQ(L"RC_" + WString(120, L'g') + L"_D___Backup__smirfft.bat",
+            name(L"C:\\Data\\" + WString(120, L'g')));
   const WString folder(300, L'x');
-  job.SetSource((L"C:\\Data\\" + folder + L"1").c_str());
-  const WString first = job.ScriptFileName();
+  const WString first = name(L"C:\\Data\\" + folder + L"1");
   ExpectFitted(L"RC_" + folder + L"1_D___Backup__smirfft.bat", kMaxFileNameLength, first);
-  EXPECT_EQ(first, job.ScriptFileName());
+  EXPECT_EQ(first, name(L"C:\\Data\\" + folder + L"1"));
   // Names that differ only where they are cut stay different.
-  job.SetSource((L"C:\\Data\\" + folder + L"2").c_str());
-  const WString second = job.ScriptFileName();
+  const WString second = name(L"C:\\Data\\" + folder + L"2");
   EXPECT_EQ(kMaxFileNameLength, second.size());
   EXPECT_NE(first, second);
 }
@@ -134,12 +122,10 @@ TEST(ScriptFileNameTest, OnlyNamesLongerThanAFileNameMayBeAreCut) {
 // A source with control characters, which the registry can hold, still names a file that can
 // be written.
 TEST(ScriptFileNameTest, ControlCharactersBecomeFullStops) {
-  BackupJob job;
-  job.SetSource(
-      L"C:\\Data\\a\x07\x1B"
-      L"b");
-  job.SetDestination(L"D:\\_Backup_");
-  EXPECT_EQ(L"RC_C__Data_a..b_D___Backup__sfft.bat", job.ScriptFileName());
+  EXPECT_EQ(L"RC_C__Data_a..b_D___Backup__sfft.bat",
+            BatchFileName({L"C:\\Data\\a\x07\x1B"
+                           L"b",
+                           L"D:\\_Backup_", true, false, true, false}));
 }
 
 TEST(FitScriptFileNameTest, FitsTheRoomOfTheFolder) {

@@ -9,7 +9,6 @@
 #include "base/folders.h"
 #include "base/path.h"
 #include "base/text.h"
-#include "job/command_line.h"
 #include "script/batch_escape.h"
 #include "script/batch_script.h"
 #include "script/path_rewrite.h"
