@@ -46,10 +46,10 @@ void StartThroughShell(const WString& path, int show_command) {
   launcher.Execute();
 }
 
+// "D:", "D:\" or "D:/".
 bool IsDriveRoot(const WString& folder) {
-  return (folder.size() == 2 ||
-          (folder.size() == 3 && (folder[2] == L'\\' || folder[2] == L'/'))) &&
-         folder[1] == L':';
+  const WString root = PathRoot(folder);
+  return root.size() == 2 && WithoutTrailingSeparator(folder) == root;
 }
 
 // robocopy gives the copy of a drive's root the root's hidden and system attributes, and
