@@ -141,6 +141,18 @@ HANDLE RealSystemApi::GetStdHandle(DWORD which) { return ::GetStdHandle(which); 
 BOOL RealSystemApi::GetConsoleMode(HANDLE console, DWORD* mode) {
   return ::GetConsoleMode(console, mode);
 }
+BOOL RealSystemApi::WriteConsoleW(HANDLE console, const wchar_t* text, DWORD length,
+                                  DWORD* written) {
+  return ::WriteConsoleW(console, text, length, written, nullptr);
+}
+BOOL RealSystemApi::FlushConsoleInputBuffer(HANDLE console) {
+  return ::FlushConsoleInputBuffer(console);
+}
+BOOL RealSystemApi::ReadConsoleInputW(HANDLE console, INPUT_RECORD* records, DWORD length,
+                                      DWORD* read) {
+  return ::ReadConsoleInputW(console, records, length, read);
+}
+uint64_t RealSystemApi::GetTickCount64() { return ::GetTickCount64(); }
 UINT RealSystemApi::GetConsoleCP() { return ::GetConsoleCP(); }
 UINT RealSystemApi::GetConsoleOutputCP() { return ::GetConsoleOutputCP(); }
 BOOL RealSystemApi::SetConsoleCP(UINT code_page) { return ::SetConsoleCP(code_page); }
@@ -148,8 +160,8 @@ BOOL RealSystemApi::SetConsoleOutputCP(UINT code_page) { return ::SetConsoleOutp
 UINT RealSystemApi::GetOEMCP() { return ::GetOEMCP(); }
 int RealSystemApi::LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
                                  int source_size, wchar_t* destination, int destination_size) {
-  return ::LCMapStringEx(locale, flags, source, source_size, destination, destination_size,
-                         nullptr, nullptr, 0);
+  return ::LCMapStringEx(locale, flags, source, source_size, destination, destination_size, nullptr,
+                         nullptr, 0);
 }
 BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
   return ::GetComputerNameW(buffer, size);

@@ -99,6 +99,12 @@ class SystemApi {
   virtual BOOL CloseHandle(HANDLE handle) = 0;
   virtual HANDLE GetStdHandle(DWORD which) = 0;
   virtual BOOL GetConsoleMode(HANDLE console, DWORD* mode) = 0;
+  virtual BOOL WriteConsoleW(HANDLE console, const wchar_t* text, DWORD length, DWORD* written) = 0;
+  virtual BOOL FlushConsoleInputBuffer(HANDLE console) = 0;
+  virtual BOOL ReadConsoleInputW(HANDLE console, INPUT_RECORD* records, DWORD length,
+                                 DWORD* read) = 0;
+  // Milliseconds since the system started.
+  virtual uint64_t GetTickCount64() = 0;
 
   // Console code pages: the Get calls answer 0 where the process has no console.
   virtual UINT GetConsoleCP() = 0;
@@ -179,6 +185,10 @@ class RealSystemApi : public SystemApi {
   BOOL CloseHandle(HANDLE handle) override;
   HANDLE GetStdHandle(DWORD which) override;
   BOOL GetConsoleMode(HANDLE console, DWORD* mode) override;
+  BOOL WriteConsoleW(HANDLE console, const wchar_t* text, DWORD length, DWORD* written) override;
+  BOOL FlushConsoleInputBuffer(HANDLE console) override;
+  BOOL ReadConsoleInputW(HANDLE console, INPUT_RECORD* records, DWORD length, DWORD* read) override;
+  uint64_t GetTickCount64() override;
   UINT GetConsoleCP() override;
   UINT GetConsoleOutputCP() override;
   BOOL SetConsoleCP(UINT code_page) override;

@@ -1,0 +1,61 @@
+#include "base/console.h"
+
+#include <iostream>
+
+#include "base/system_api.h"
+
+namespace sollux {
+namespace {
+
+// The console handle of `which` standard stream, or null when the stream is a file, a pipe or
+// closed.
+HANDLE ConsoleOf(DWORD which) {
+  HANDLE handle = Sys().GetStdHandle(which);
+  DWORD mode = 0;
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return nullptr;
+  return Sys().GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+bool IsKeyPress(const INPUT_RECORD& record) {
+  return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
+}
+
+}  // namespace
+
+// The C runtime converts wide text to the ANSI code page, and the console shows the bytes in
+// its own (OEM) code page: a folder named "Café" would show as "CafÚ". A console takes the
+// wide text itself.
+void OutputLine(const WString& text) {
+  const WString line = text + L"\n";
+  if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) {
+    DWORD written = 0;
+    if (Sys().WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written)) {
+      return;
+    }
+  }
+  std::wcout << line << std::flush;
+  // A character the runtime cannot convert fails the stream; the next line must still show.
+  if (!std::wcout) std::wcout.clear();
+}
+
+bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }
+
+// Mouse, focus and key-release events are read and passed over.
+void WaitForKeyPress(uint32_t milliseconds) {
+  HANDLE console = ConsoleOf(STD_INPUT_HANDLE);
+  if (console == nullptr) return;
+  // Keys pressed while robocopy ran would end the pause before anyone has read a line.
+  Sys().FlushConsoleInputBuffer(console);
+  const uint64_t end = Sys().GetTickCount64() + milliseconds;
+  for (uint64_t now = Sys().GetTickCount64(); now < end; now = Sys().GetTickCount64()) {
+    if (Sys().WaitForSingleObject(console, static_cast<DWORD>(end - now)) != WAIT_OBJECT_0) {
+      return;
+    }
+    INPUT_RECORD record = {};
+    DWORD read = 0;
+    if (!Sys().ReadConsoleInputW(console, &record, 1, &read)) return;
+    if (read == 1 && IsKeyPress(record)) return;
+  }
+}
+
+}  // namespace sollux

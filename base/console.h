@@ -1,0 +1,25 @@
+// What the user sees in the program's console window: lines of output, and a pause that keeps
+// the window open.
+#ifndef SOLLUX_BASE_CONSOLE_H_
+#define SOLLUX_BASE_CONSOLE_H_
+
+#include <cstdint>
+
+#include "base/wstring.h"
+
+namespace sollux {
+
+// Writes `text` and a line feed to the standard output: to a console as wide text, else through
+// the C runtime's wide stream, and flushes it.
+void OutputLine(const WString& text);
+
+// True when standard input is a console, where a key press can end a pause.
+bool InputIsConsole();
+
+// Returns when a key is pressed in the console of standard input (keys pressed before the call
+// do not count) or after `milliseconds`; at once when standard input is no console.
+void WaitForKeyPress(uint32_t milliseconds);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_BASE_CONSOLE_H_

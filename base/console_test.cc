@@ -1,0 +1,114 @@
+#include "base/console.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/system_api.h"
+
+namespace sollux {
+namespace {
+
+const HANDLE kInput = reinterpret_cast<HANDLE>(uintptr_t{11});
+const HANDLE kOutput = reinterpret_cast<HANDLE>(uintptr_t{12});
+
+INPUT_RECORD KeyEvent(bool down) {
+  INPUT_RECORD record = {};
+  record.EventType = KEY_EVENT;
+  record.Event.KeyEvent.bKeyDown = down;
+  return record;
+}
+
+INPUT_RECORD MouseEvent() {
+  INPUT_RECORD record = {};
+  record.EventType = MOUSE_EVENT;
+  return record;
+}
+
+// A console whose input events arrive one a second, and a clock that waiting moves on.
+class ScriptedConsole : public RealSystemApi {
+ public:
+  bool input_is_console = true;
+  bool output_is_console = false;
+  std::vector<INPUT_RECORD> events;
+  size_t events_read = 0;
+  uint64_t ticks = 5000;
+  bool flushed = false;
+  std::wstring console_text;
+
+  HANDLE GetStdHandle(DWORD which) override {
+    return which == STD_INPUT_HANDLE ? kInput : which == STD_OUTPUT_HANDLE ? kOutput : nullptr;
+  }
+  BOOL GetConsoleMode(HANDLE console, DWORD* mode) override {
+    *mode = 0;
+    return console == kInput ? input_is_console : console == kOutput && output_is_console;
+  }
+  BOOL WriteConsoleW(HANDLE, const wchar_t* text, DWORD length, DWORD* written) override {
+    console_text.append(text, length);
+    *written = length;
+    return TRUE;
+  }
+  BOOL FlushConsoleInputBuffer(HANDLE) override { return flushed = true; }
+  uint64_t GetTickCount64() override { return ticks; }
+  DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) override {
+    const bool event = events_read < events.size() && milliseconds >= 1000;
+    ticks += event ? 1000 : milliseconds;
+    return event ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  }
+  BOOL ReadConsoleInputW(HANDLE, INPUT_RECORD* records, DWORD, DWORD* read) override {
+    records[0] = events[events_read++];
+    *read = 1;
+    return TRUE;
+  }
+};
+
+TEST(ConsoleTest, WaitForKeyPressEndsAtAKeyDownOrAfterItsTime) {
+  const struct {
+    const char* name;
+    bool console;
+    std::vector<INPUT_RECORD> events;
+    uint64_t waited;
+    size_t read;
+  } cases[] = {
+      {"no console", false, {KeyEvent(true)}, 0, 0},
+      {"key pressed",
+       true,
+       {MouseEvent(), KeyEvent(false), KeyEvent(true), KeyEvent(true)},
+       3000,
+       3},
+      {"no key pressed", true, {MouseEvent(), KeyEvent(false)}, 100000, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedConsole console;
+    console.input_is_console = c.console;
+    console.events = c.events;
+    const ScopedSystemApi scoped(console);
+    EXPECT_EQ(c.console, InputIsConsole());
+    WaitForKeyPress(100000);
+    EXPECT_EQ(c.waited, console.ticks - 5000);
+    EXPECT_EQ(c.read, console.events_read);
+    EXPECT_EQ(c.console, console.flushed);
+  }
+}
+
+// A console takes the wide text as it is; a file or pipe gets it through the C runtime.
+TEST(ConsoleTest, OutputLineGoesToTheConsoleAsWideText) {
+  for (const bool console_output : {true, false}) {
+    SCOPED_TRACE(console_output);
+    ScriptedConsole console;
+    console.output_is_console = console_output;
+    const ScopedSystemApi scoped(console);
+    std::wstringbuf buffer;
+    std::wstreambuf* previous = std::wcout.rdbuf(&buffer);
+    OutputLine(L"Caf\u00E9 \u65E5\u672C");
+    std::wcout.rdbuf(previous);
+    EXPECT_EQ(console_output ? L"Caf\u00E9 \u65E5\u672C\n" : L"", console.console_text);
+    EXPECT_EQ(console_output ? L"" : L"Caf\u00E9 \u65E5\u672C\n", buffer.str());
+  }
+}
+
+}  // namespace
+}  // namespace sollux
