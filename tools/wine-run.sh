@@ -43,11 +43,22 @@ create_prefix() {
   done
   return 1
 }
+# wineboot links the user's Documents, Pictures, Music, Videos and Desktop to the Unix home
+# folder (/root in CI): a test that backs them up, or checks their backup, would walk the home
+# of whoever runs it. In a test prefix they are plain, empty folders.
+unlink_home_folders() {
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then
+      rm -f "$link" && mkdir -p "$link"
+    fi
+  done
+}
 (
   flock 9
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     create_prefix
   fi
+  unlink_home_folders
 ) 9>"$WINEPREFIX.lock"
 
 if [ "$mode" = start ]; then
