@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
 constexpr size_t kReadChunk = 16384;
+constexpr wchar_t kNotNamedText[] = L"not checked; the batch file could not name it";
 
 // "1 file", "2 files"; the count with thousands separators.
 WString Counted(uint64_t count, const wchar_t* one, const wchar_t* many) {
@@ -143,6 +144,32 @@ bool WriteWholeFile(const WString& path, const std::string& bytes, const wchar_t
   return written;
 }
 
+bool CheckedCompletely(const FolderCheck& folder) {
+  return folder.source_state == TreeState::kRead &&
+         folder.destination_state != TreeState::kUnreadable && folder.finished &&
+         folder.unreadable_folder_count == 0;
+}
+
+// A check that could not look everywhere must not say that everything is there.
+WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
+  WString line = L"Backup checked: " + Counted(run.folders.size(), L"folder", L"folders") + L", " +
+                 Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L", " +
+                 SizeText(TotalOf(run, &FolderCheck::bytes_checked));
+  if (AllInBackup(run)) return line + L", all in the backup.";
+  const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
+  const uint64_t incomplete =
+      run.not_checked.size() +
+      std::count_if(run.folders.begin(), run.folders.end(),
+                    [](const FolderCheck& folder) { return !CheckedCompletely(folder); });
+  if (missing != 0) line += L"; " + NotInBackupText(missing);
+  if (incomplete != 0) {
+    line +=
+        L"; " + Counted(incomplete, L"folder was", L"folders were") + L" not checked completely";
+  }
+  if (!report_path.empty()) line += L"; see " + report_path;
+  return line;
+}
+
 }  // namespace
 
 WString CountText(uint64_t value) {
@@ -196,6 +223,11 @@ WString HistoryLine(const RunCheck& run) {
          L" NOT in the backup";
 }
 
+bool AllInBackup(const RunCheck& run) {
+  return TotalOf(run, &FolderCheck::files_not_in_backup) == 0 && run.not_checked.empty() &&
+         std::all_of(run.folders.begin(), run.folders.end(), CheckedCompletely);
+}
+
 WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   WStringList lines;
   for (const FolderCheck& folder : run.folders) {
@@ -205,17 +237,8 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
     }
     if (!texts.empty()) lines.push_back(folder.source + L": " + JoinWithText(texts, L"; "));
   }
-  const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
-  WString last = L"Backup checked: " + Counted(run.folders.size(), L"folder", L"folders") + L", " +
-                 Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L", " +
-                 SizeText(TotalOf(run, &FolderCheck::bytes_checked));
-  if (missing == 0) {
-    last += L", all in the backup.";
-  } else {
-    last += L"; " + NotInBackupText(missing);
-    if (!report_path.empty()) last += L"; see " + report_path;
-  }
-  lines.push_back(last);
+  for (const WString& folder : run.not_checked) lines.push_back(folder + L": " + kNotNamedText);
+  lines.push_back(LastSummaryLine(run, report_path));
   return lines;
 }
 

@@ -35,8 +35,12 @@ WString SizeText(uint64_t bytes);
 WString ReportText(const RunCheck& run);
 // The history's line for the run, without a line end.
 WString HistoryLine(const RunCheck& run);
+// Whether every file is in the backup: none missing or different, and every folder checked
+// completely (both trees read to the end, no unreadable subfolder, none left unnamed).
+bool AllInBackup(const RunCheck& run);
 // One console line per folder with files missing or different (or that could not be checked
-// completely), then the line for the whole run, naming `report_path` when files are missing.
+// completely), then the line for the whole run, naming `report_path` (when not empty) unless
+// all is in the backup.
 WStringList SummaryLines(const RunCheck& run, const WString& report_path);
 
 // `text` in UTF-8 after a byte order mark; a lone surrogate becomes U+FFFD.
