@@ -105,13 +105,26 @@ WString MachineName() {
   return name;
 }
 
+namespace {
+
+// The computer's folder below the unquoted backup folder `folder`.
+WString MachineFolderOf(const WString& folder) {
+  return WithTrailingSeparator(folder) + WithoutDotElements(MachineName(), 0);
+}
+
+}  // namespace
+
+WString ComputerBackupFolder(const wchar_t* backup_folder) {
+  return NormalizeSeparators(MachineFolderOf(Unquote(backup_folder)), L'\\');
+}
+
 WString BackupDestinationFor(const wchar_t* source, const wchar_t* destination) {
   WString dest = Unquote(destination);
   if (!EqualsIgnoreCase(FileNamePart(dest), kBackupFolderName)) return dest;
   WString src = NormalizeSeparators(Unquote(source), L'\\');
   const bool drive_path = FindIgnoreCase(src, L":", 0) != WString::npos;
   const bool unc_path = src.starts_with(L"\\\\");
-  if (drive_path) dest = WithTrailingSeparator(dest) + WithoutDotElements(MachineName(), 0);
+  if (drive_path) dest = MachineFolderOf(dest);
   src = JoinWithChar(SplitText(src, L"/:%"), L'\\');
   src = WithoutDotElements(src, drive_path ? 1 : unc_path ? 2 : 0);
   return NormalizeSeparators(WithTrailingSeparator(dest) + src, L'\\');

@@ -42,6 +42,11 @@ class ScopedDriveTypeMemo {
 // and share), and other names of full stops and blanks alone are left out.
 WString BackupDestinationFor(const wchar_t* source, const wchar_t* destination);
 
+// The computer's own folder below the backup folder `backup_folder`, in which the copies of
+// its drives' folders lie: B\<machine>. A file there is beside the mirrored folders, never in
+// one.
+WString ComputerBackupFolder(const wchar_t* backup_folder);
+
 // The computer's name, else the first non-empty of COMPUTERNAME, USERDOMAIN, HOSTNAME and
 // NAME; possibly "".
 WString MachineName();
