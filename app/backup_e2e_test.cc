@@ -7,6 +7,7 @@
 #include "base/environment.h"
 #include "base/text_file.h"
 #include "base/win.h"
+#include "diag/backup_report.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
@@ -200,6 +201,86 @@ TEST_F(BackupRun, WithStickArgumentsChangeNothing) {
   for (size_t i = 0; i < plain_calls.size(); ++i) {
     EXPECT_EQ(plain_calls[i].args, runner_.RecordedCalls()[i].args);
   }
+}
+
+// The last `count` lines of `text`, a line feed after each.
+std::wstring LastLines(const std::wstring& text, size_t count) {
+  size_t start = text.size() - (text.ends_with(L'\n') ? 1 : 0);
+  for (size_t i = 0; i < count && start != 0 && start != std::wstring::npos; ++i) {
+    start = text.rfind(L'\n', start - 1);
+  }
+  return start == std::wstring::npos ? text : text.substr(start + 1);
+}
+
+// robocopy's stand-in copies nothing, so the copy is staged beforehand: every folder's copy
+// exists, and the Japanese folder's copy lacks a file, holds one of another size and one 3
+// seconds older (one 1 second older counts as equal), and has none of the files that the
+// exclusions leave out. The check must name exactly the first three and the missing one of a
+// subfolder; once the copy is complete, the run ends with 0.
+TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
+  SetPlumaSettings();
+  const auto sources = ExpectedSources(true);
+  for (const auto& source : sources) test::MakeFolders(DestinationFor(L"E:\\_Backup_", source));
+  const std::wstring source = data_ / kJapaneseFolder;
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  const std::wstring photo = L"\u5199\u771F\\\u65C5\u884C.jpg";  // 写真\旅行.jpg
+  constexpr int64_t kTime = 1700000000;
+  const struct {
+    std::wstring name;
+    std::string bytes;
+    const char* copy_bytes;  // null: not in the copy
+    int64_t copy_age;
+  } files[] = {
+      {L"same.txt", "12345", "12345", 0},   {L"missing.txt", "1", nullptr, 0},
+      {L"size.txt", "123", "12", 0},        {L"older3.txt", "abc", "abc", 3},
+      {L"older1.txt", "abc", "abc", 1},     {L"x.bak", "bak", nullptr, 0},
+      {L"bak\\inner.txt", "1", nullptr, 0}, {photo, "jpeg", nullptr, 0},
+  };
+  for (const auto& file : files) {
+    test::WriteFileBytes(source + L"\\" + file.name, file.bytes);
+    ASSERT_TRUE(test::SetLastWriteTime(source + L"\\" + file.name, kTime));
+    if (file.copy_bytes == nullptr) continue;
+    test::WriteFileBytes(copy + L"\\" + file.name, file.copy_bytes);
+    ASSERT_TRUE(test::SetLastWriteTime(copy + L"\\" + file.name, kTime - file.copy_age));
+  }
+  const std::wstring computer_folder = L"E:\\_Backup_\\" + ComputerName();
+  const std::wstring report = computer_folder + L"\\Sollux-report.txt";
+  const std::wstring history = computer_folder + L"\\Sollux-history.txt";
+  ::DeleteFileW(history.c_str());
+  const std::wstring totals =
+      L"Backup checked: " + std::to_wstring(sources.size()) + L" folders, 6 files, 19 B";
+
+  const auto run = RunSollux();
+  EXPECT_EQ(2u, run.exit_code);
+  EXPECT_EQ(MissingFolderLine() + Refusals(sources.size() + 1), run.err);
+  EXPECT_EQ(source + L": 4 files are NOT in the backup\n" + totals +
+                L"; 4 files are NOT in the backup; see " + report + L"\n",
+            LastLines(FromShiftJis(run.out), 2));
+  const std::string report_bytes = test::ReadFileBytes(report);
+  EXPECT_TRUE(report_bytes.starts_with(Utf8FileBytes(L"Sollux backup check, "))) << report_bytes;
+  const std::wstring block = L"Folder: " + source + L"\r\nBackup: " + copy +
+                             L"\r\nChecked: 6 files, 19 B\r\n4 files are NOT in the backup:\r\n"
+                             L"  missing    missing.txt\r\n  different  older3.txt\r\n"
+                             L"  different  size.txt\r\n  missing    " +
+                             photo + L"\r\n";
+  EXPECT_NE(std::string::npos, report_bytes.find(Utf8FileBytes(block).substr(3))) << report_bytes;
+
+  for (const std::wstring& name : {std::wstring(L"missing.txt"), std::wstring(L"size.txt"),
+                                   std::wstring(L"older3.txt"), photo}) {
+    for (const auto& file : files) {
+      if (file.name == name) test::WriteFileBytes(copy + L"\\" + name, file.bytes);
+    }
+    ASSERT_TRUE(test::SetLastWriteTime(copy + L"\\" + name, kTime));
+  }
+  const auto complete = RunSollux();
+  EXPECT_EQ(0u, complete.exit_code);
+  EXPECT_EQ(totals + L", all in the backup.\n", LastLines(FromShiftJis(complete.out), 1));
+  // One line per run: date and time, folders, files, bytes, files missing.
+  const std::string runs = test::ReadFileBytes(history);
+  const std::string counts = "; " + std::to_string(sources.size()) + " folders; 6 files; 19 B; ";
+  EXPECT_EQ(2, std::count(runs.begin(), runs.end(), '\n')) << runs;
+  EXPECT_NE(std::string::npos, runs.find(counts + "4 files NOT in the backup\r\n")) << runs;
+  EXPECT_TRUE(runs.ends_with(counts + "0 files NOT in the backup\r\n")) << runs;
 }
 
 TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {

@@ -22,8 +22,10 @@ run() {
   echo "$out" | grep -q "^\[  PASSED  \] $1 test" || { echo "expected $1 test(s) for $2"; exit 1; }
 }
 
+# A stick left from an earlier run would hold copies that this run's tests must stage.
+rm -rf "$stick"
 mkdir -p "$stick"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick"
-run 3 'BackupRun.WithStick*'
+run 4 'BackupRun.WithStick*'
 "$tools/wine-drives.sh" "$prefix"
 run 2 'BackupRun.WithoutStick*'

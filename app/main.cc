@@ -8,6 +8,7 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
   // The user's locale governs the C runtime's lower-casing and wide-to-multibyte conversions.
   std::setlocale(LC_ALL, "");
   sollux::SetArgumentList(argc, argv);
-  // A scheduled task shows the exit code: 1 when the batch file was not written or not run.
-  return sollux::PlanBackup() ? 0 : 1;
+  // A scheduled task shows the exit code: 1 when the batch file was not written or not run, 2
+  // when files are not in the backup.
+  return static_cast<int>(sollux::PlanBackup());
 }

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "base/win.h"
 #include "job/backup_job.h"
+#include "job/job_check.h"
 #include "script/path_rewrite.h"
 
 namespace sollux {
@@ -51,7 +52,7 @@ void ReportMissingPlumaFolders(const WStringList& values) {
   }
 }
 
-bool PlanBackup() {
+BackupOutcome PlanBackup() {
   WStringList folders;
   for (const RegistrySetting& setting : kPlumaSettings) {
     folders.push_back(
@@ -93,11 +94,15 @@ void ConfigureBackupJob(BackupJob& job, const WString& destination) {
   job.SetLongFinalPause(true);
 }
 
-bool RunBackup(const WStringList& folders) {
+BackupOutcome RunBackup(const WStringList& folders) {
   BackupJob job;
-  ConfigureBackupJob(job, BackupDestination(RemovableDriveRoot()));
+  const WString destination = BackupDestination(RemovableDriveRoot());
+  ConfigureBackupJob(job, destination);
   job.ComposeScript(folders);
-  return job.Run(SW_SHOWMAXIMIZED, true);
+  if (!job.Run(SW_SHOWMAXIMIZED, true)) return BackupOutcome::kNotRun;
+  return CheckBackup(job, ComputerBackupFolder(destination.c_str()))
+             ? BackupOutcome::kAllInBackup
+             : BackupOutcome::kNotAllInBackup;
 }
 
 }  // namespace sollux

@@ -10,12 +10,19 @@ namespace sollux {
 
 class BackupJob;
 
+// How a backup ended; the program's exit code, which a scheduled task shows.
+enum class BackupOutcome : int {
+  kAllInBackup = 0,
+  kNotRun = 1,          // the batch file not written, or the interpreter not started
+  kNotAllInBackup = 2,  // files missing or different, or folders not checked completely
+};
+
 // Gathers the folders, names the PLUMA folders that are missing, then backs them up with
-// RunBackup, whose result it answers.
-bool PlanBackup();
-// Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end.
-// False when the batch file could not be written or the interpreter not started.
-bool RunBackup(const WStringList& folders);
+// RunBackup, whose outcome it answers.
+BackupOutcome PlanBackup();
+// Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end,
+// then checks what reached the backup.
+BackupOutcome RunBackup(const WStringList& folders);
 // The common and the user's documents, pictures, music, videos and desktop, without repeats.
 WStringList UserFolderList();
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/wstring.h"
+#include "diag/check_rules.h"
 #include "script/batch_script.h"
 
 namespace sollux {
@@ -75,6 +76,10 @@ class BackupJob {
   // The folders of every command line of the script text, as robocopy receives them, in the
   // order of the lines; empty until a script is composed.
   virtual std::vector<CommandFolders> ScriptFolders() const;
+  // Which files robocopy, given the job's switches, copies from `folders.source`: the rules by
+  // which the check after the backup compares the folders of one command line. They follow
+  // /xf, /xd, /max, /xjd, /s and /lev; the backup sets none of /min, /maxage, /minage and /xo.
+  virtual CheckRules CheckRulesFor(const CommandFolders& folders) const;
   // Writes the batch file into the script folder and starts it: through the command
   // interpreter, waiting for it, or through the shell with `show_command`, returning at once.
   // False when the batch file could not be written or the interpreter not started.

@@ -1,0 +1,71 @@
+#include "job/job_check.h"
+
+#include "base/console.h"
+#include "base/file_system.h"
+#include "base/path.h"
+#include "base/system_api.h"
+#include "diag/backup_check.h"
+#include "diag/backup_report.h"
+#include "job/command_line.h"
+#include "script/batch_script.h"
+#include "script/path_rewrite.h"
+
+namespace sollux {
+namespace {
+
+constexpr unsigned kNestedCopyDepth = 3;  // the /lev:3 of a copy inside its own source
+
+// The folders of the script, checked; a line whose folder the batch file could not name copied
+// some other folder or none, and its source is only listed as not checked.
+RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) {
+  RunCheck run = {Sys().CurrentTime(), MachineName(), report_folder, {}, {}};
+  for (const CommandFolders& folders : job.ScriptFolders()) {
+    if (!UnnamableFolders({folders}).empty()) {
+      run.not_checked.push_back(folders.source);
+      continue;
+    }
+    run.folders.push_back(
+        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders)));
+  }
+  return run;
+}
+
+// The report's path, or "" when it could not be written (already said on stderr).
+WString WriteReportFiles(const RunCheck& run, const WString& report_folder) {
+  const WString folder = WithTrailingSeparator(report_folder, L'\\');
+  const WString report = folder + kReportFileName;
+  CreateDirectoryChain(report_folder);
+  const bool written = WriteReport(report, run);
+  AppendHistory(folder + kHistoryFileName, run);
+  return written ? report : WString();
+}
+
+}  // namespace
+
+CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
+  CheckRules rules;
+  if (exclude_files_enabled_) rules.excluded_files = SplitExclusionText(excluded_files_);
+  if (exclude_dirs_enabled_) rules.excluded_dirs = SplitExclusionText(excluded_dirs_);
+  if (max_size_enabled_) rules.max_size = max_size_;
+  rules.skip_junctions = exclude_junction_dirs_;
+  if (!subdirectories_ && !mirror_) {
+    rules.max_depth = 1;
+  } else if (IsNestedFolder(folders.source, folders.destination)) {
+    rules.max_depth = kNestedCopyDepth;
+  }
+  return rules;
+}
+
+bool CheckBackup(const BackupJob& job, const WString& report_folder) {
+  const RunCheck run = CheckScriptFolders(job, report_folder);
+  const WString report = WriteReportFiles(run, report_folder);
+  for (const WString& line : SummaryLines(run, report)) OutputLine(line);
+  const bool all_in = AllInBackup(run);
+  if (!all_in && InputIsConsole()) {
+    OutputLine(L"Press a key to close this window; it closes by itself in 100 seconds.");
+    WaitForKeyPress(kMissingFilesPauseMilliseconds);
+  }
+  return all_in;
+}
+
+}  // namespace sollux

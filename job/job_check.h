@@ -1,0 +1,25 @@
+// The check after a backup: what reached the backup, said in a report beside it and in the
+// console.
+#ifndef SOLLUX_JOB_JOB_CHECK_H_
+#define SOLLUX_JOB_JOB_CHECK_H_
+
+#include <cstdint>
+
+#include "base/wstring.h"
+#include "job/backup_job.h"
+
+namespace sollux {
+
+// As long as the batch file's last pause: the window stays open this long for a user to read
+// which files are missing.
+constexpr uint32_t kMissingFilesPauseMilliseconds = 100 * 1000;
+
+// Compares every folder of the job's batch file with the folder its robocopy line copied it to,
+// writes the report and a line of the history into `report_folder` (created when missing),
+// prints the summary, and when not all is in the backup and a user can press a key, keeps the
+// window open. True when every file is in the backup.
+bool CheckBackup(const BackupJob& job, const WString& report_folder);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_JOB_JOB_CHECK_H_
