@@ -163,6 +163,9 @@ TEST(BackupReportTest, SummaryLines) {
   some_missing.folders[5].files_not_in_backup = 1;
   some_missing.folders[5].destination_state = TreeState::kMissing;
   some_missing.folders[7].unreadable_folder_count = 2;
+  RunCheck incomplete = all_in;
+  incomplete.folders[2].destination_state = TreeState::kUnreadable;
+  incomplete.not_checked = {L"C:\\Caf\u00E9"};
   const WString report = L"E:\\_Backup_\\PC01\\Sollux-report.txt";
   const struct {
     const char* name;
@@ -178,11 +181,18 @@ TEST(BackupReportTest, SummaryLines) {
         L"C:\\F5: 1 file is NOT in the backup; its backup folder is missing",
         L"C:\\F7: 2 subfolders could not be read",
         L"Backup checked: 14 folders, 12,345 files, 38.2 GB; 127 files are NOT in the backup; "
-        L"see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
+        L"1 folder was not checked completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
+      {"none missing, not all read",
+       incomplete,
+       {L"C:\\F2: its backup folder could not be read",
+        L"C:\\Caf\u00E9: not checked; the batch file could not name it",
+        L"Backup checked: 14 folders, 12,345 files, 38.2 GB; 2 folders were not checked "
+        L"completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.lines, SummaryLines(c.run, report));
+    EXPECT_EQ(c.lines.size() == 1, AllInBackup(c.run));
   }
 }
 
