@@ -1,0 +1,53 @@
+#include "job/job_check.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "diag/backup_report.h"
+#include "test/fake_machine.h"
+#include "test/temp_dir.h"
+#include "test/wide_error_capture.h"
+
+namespace sollux {
+namespace {
+
+// A folder that the batch file cannot name was copied wrongly or not at all: it is listed as
+// not checked, and the run is not all in the backup even though no checked file is missing.
+TEST(JobCheckTest, FolderTheBatchFileCannotNameIsNotCheckedAndFailsTheRun) {
+  test::ScopedFakeMachine machine;
+  machine.computer_name = L"PC01";
+  test::ScopedTempDir temp;
+  const std::wstring named = temp / L"Named";
+  const std::wstring unnamed = temp / L"Caf\u00E9";  // code page 932 has no e with an accent
+  const std::wstring backup = temp / L"_Backup_";
+  const std::wstring copy = backup + L"\\PC01\\C" + named.substr(2);
+  test::WriteFileBytes(named + L"\\a.txt", "1");
+  test::WriteFileBytes(unnamed + L"\\b.txt", "1");
+  test::WriteFileBytes(copy + L"\\a.txt", "1");
+  ASSERT_TRUE(test::SetLastWriteTime(named + L"\\a.txt", 1700000000));
+  ASSERT_TRUE(test::SetLastWriteTime(copy + L"\\a.txt", 1700000001));  // 1 s: equal
+  BackupJob job;
+  job.SetDestination(backup.c_str());
+  test::WideErrorCapture errors;  // the composer's line for the unnamed folder
+  job.ComposeScript({named, unnamed});
+
+  std::wstringbuf output;
+  std::wstreambuf* previous = std::wcout.rdbuf(&output);
+  const bool all_in = CheckBackup(job, backup + L"\\PC01");
+  std::wcout.rdbuf(previous);
+  EXPECT_FALSE(all_in);
+  const std::wstring report = backup + L"\\PC01\\Sollux-report.txt";
+  EXPECT_EQ(
+      unnamed +
+          L": not checked; the batch file could not name it\n"
+          L"Backup checked: 1 folder, 1 file, 1 B; 1 folder was not checked completely; see " +
+          report + L"\n",
+      output.str());
+  EXPECT_TRUE(test::ReadFileBytes(report).ends_with(
+      Utf8FileBytes(L"Not checked (the batch file could not name them):\r\n  " + unnamed + L"\r\n")
+          .substr(3)));
+}
+
+}  // namespace
+}  // namespace sollux
