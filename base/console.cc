@@ -1,6 +1,8 @@
 #include "base/console.h"
 
-#include <iostream>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
 
 #include "base/system_api.h"
 
@@ -16,6 +18,17 @@ HANDLE ConsoleOf(DWORD which) {
   return Sys().GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
+// `text` with "?" for each character that the C runtime's locale has no code for: the runtime
+// would end the whole write at the first one.
+WString Convertible(const WString& text) {
+  WString result = text;
+  char bytes[MB_LEN_MAX];
+  for (wchar_t& c : result) {
+    if (c >= 0x80 && std::wctomb(bytes, c) < 0) c = L'?';
+  }
+  return result;
+}
+
 bool IsKeyPress(const INPUT_RECORD& record) {
   return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
 }
@@ -25,17 +38,19 @@ bool IsKeyPress(const INPUT_RECORD& record) {
 // The C runtime converts wide text to the ANSI code page, and the console shows the bytes in
 // its own (OEM) code page: a folder named "Café" would show as "CafÚ". A console takes the
 // wide text itself.
-void OutputLine(const WString& text) {
-  const WString line = text + L"\n";
+void OutputLine(const WString& text) { OutputLines({text}); }
+
+void OutputLines(const WStringList& lines) {
+  WString line;
+  for (const WString& text : lines) line += text + L"\n";
   if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) {
     DWORD written = 0;
     if (Sys().WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written)) {
       return;
     }
   }
-  std::wcout << line << std::flush;
-  // A character the runtime cannot convert fails the stream; the next line must still show.
-  if (!std::wcout) std::wcout.clear();
+  std::fputws(Convertible(line).c_str(), stdout);
+  std::fflush(stdout);
 }
 
 bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }

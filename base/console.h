@@ -9,9 +9,11 @@
 
 namespace sollux {
 
-// Writes `text` and a line feed to the standard output: to a console as wide text, else through
-// the C runtime's wide stream, and flushes it.
+// Writes `text` and a line feed to the standard output: to a console as wide text, else in the
+// C runtime's code page (a character without a code there as "?"), and flushes it.
 void OutputLine(const WString& text);
+// The same for several lines at once: one look at the stream, one write.
+void OutputLines(const WStringList& lines);
 
 // True when standard input is a console, where a key press can end a pause.
 bool InputIsConsole();

@@ -59,7 +59,7 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
 bool CheckBackup(const BackupJob& job, const WString& report_folder) {
   const RunCheck run = CheckScriptFolders(job, report_folder);
   const WString report = WriteReportFiles(run, report_folder);
-  for (const WString& line : SummaryLines(run, report)) OutputLine(line);
+  OutputLines(SummaryLines(run, report));
   const bool all_in = AllInBackup(run);
   if (!all_in && InputIsConsole()) {
     OutputLine(L"Press a key to close this window; it closes by itself in 100 seconds.");
