@@ -29,8 +29,20 @@ WString Convertible(const WString& text) {
   return result;
 }
 
+// Shift, Ctrl, Alt and the Windows key alone do not count: Alt+Tab away from the window must
+// not close it.
 bool IsKeyPress(const INPUT_RECORD& record) {
-  return record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown;
+  if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) return false;
+  switch (record.Event.KeyEvent.wVirtualKeyCode) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_LWIN:
+    case VK_RWIN:
+      return false;
+    default:
+      return true;
+  }
 }
 
 }  // namespace
@@ -55,7 +67,7 @@ void OutputLines(const WStringList& lines) {
 
 bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }
 
-// Mouse, focus and key-release events are read and passed over.
+// Mouse, focus, key-release and modifier events are read and passed over.
 void WaitForKeyPress(uint32_t milliseconds) {
   HANDLE console = ConsoleOf(STD_INPUT_HANDLE);
   if (console == nullptr) return;

@@ -13,10 +13,11 @@ namespace {
 const HANDLE kInput = reinterpret_cast<HANDLE>(uintptr_t{11});
 const HANDLE kOutput = reinterpret_cast<HANDLE>(uintptr_t{12});
 
-INPUT_RECORD KeyEvent(bool down) {
+INPUT_RECORD KeyEvent(bool down, WORD key = 'A') {
   INPUT_RECORD record = {};
   record.EventType = KEY_EVENT;
   record.Event.KeyEvent.bKeyDown = down;
+  record.Event.KeyEvent.wVirtualKeyCode = key;
   return record;
 }
 
@@ -78,6 +79,8 @@ TEST(ConsoleTest, WaitForKeyPressEndsAtAKeyDownOrAfterItsTime) {
        3000,
        3},
       {"no key pressed", true, {MouseEvent(), KeyEvent(false)}, 100000, 2},
+      {"Alt, then a key", true, {KeyEvent(true, VK_MENU), KeyEvent(true)}, 2000, 2},
+      {"Alt alone", true, {KeyEvent(true, VK_MENU), KeyEvent(false, VK_MENU)}, 100000, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
