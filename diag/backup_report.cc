@@ -150,6 +150,13 @@ bool CheckedCompletely(const FolderCheck& folder) {
          folder.unreadable_folder_count == 0;
 }
 
+// Folders not checked, or not to the end.
+uint64_t IncompleteCount(const RunCheck& run) {
+  return run.not_checked.size() +
+         std::count_if(run.folders.begin(), run.folders.end(),
+                       [](const FolderCheck& folder) { return !CheckedCompletely(folder); });
+}
+
 // A check that could not look everywhere must not say that everything is there.
 WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
   WString line = L"Backup checked: " + Counted(run.folders.size(), L"folder", L"folders") + L", " +
@@ -157,10 +164,7 @@ WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
                  SizeText(TotalOf(run, &FolderCheck::bytes_checked));
   if (AllInBackup(run)) return line + L", all in the backup.";
   const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
-  const uint64_t incomplete =
-      run.not_checked.size() +
-      std::count_if(run.folders.begin(), run.folders.end(),
-                    [](const FolderCheck& folder) { return !CheckedCompletely(folder); });
+  const uint64_t incomplete = IncompleteCount(run);
   if (missing != 0) line += L"; " + NotInBackupText(missing);
   if (incomplete != 0) {
     line +=
@@ -168,6 +172,13 @@ WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
   }
   if (!report_path.empty()) line += L"; see " + report_path;
   return line;
+}
+
+// A run whose check could not look everywhere must not read like a good one in the history.
+WString IncompleteHistoryText(const RunCheck& run) {
+  const uint64_t incomplete = IncompleteCount(run);
+  if (incomplete == 0) return WString();
+  return L"; " + Counted(incomplete, L"folder", L"folders") + L" not checked completely";
 }
 
 }  // namespace
@@ -220,7 +231,7 @@ WString HistoryLine(const RunCheck& run) {
          Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L"; " +
          SizeText(TotalOf(run, &FolderCheck::bytes_checked)) + L"; " +
          Counted(TotalOf(run, &FolderCheck::files_not_in_backup), L"file", L"files") +
-         L" NOT in the backup";
+         L" NOT in the backup" + IncompleteHistoryText(run);
 }
 
 bool AllInBackup(const RunCheck& run) {

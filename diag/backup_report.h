@@ -33,7 +33,8 @@ WString SizeText(uint64_t bytes);
 
 // The report's text, every line ending in CRLF.
 WString ReportText(const RunCheck& run);
-// The history's line for the run, without a line end.
+// The history's line for the run, without a line end; it counts the folders not checked
+// completely where there are any.
 WString HistoryLine(const RunCheck& run);
 // Whether every file is in the backup: none missing or different, and every folder checked
 // completely (both trees read to the end, no unreadable subfolder, none left unnamed).

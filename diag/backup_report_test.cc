@@ -171,28 +171,35 @@ TEST(BackupReportTest, SummaryLines) {
     const char* name;
     RunCheck run;
     WStringList lines;
+    const wchar_t* history;  // after the date and time
   } cases[] = {
       {"all in",
        all_in,
-       {L"Backup checked: 14 folders, 12,345 files, 38.2 GB, all in the backup."}},
+       {L"Backup checked: 14 folders, 12,345 files, 38.2 GB, all in the backup."},
+       L"14 folders; 12,345 files; 38.2 GB; 0 files NOT in the backup"},
       {"some missing",
        some_missing,
        {L"C:\\F3: 126 files are NOT in the backup",
         L"C:\\F5: 1 file is NOT in the backup; its backup folder is missing",
         L"C:\\F7: 2 subfolders could not be read",
         L"Backup checked: 14 folders, 12,345 files, 38.2 GB; 127 files are NOT in the backup; "
-        L"1 folder was not checked completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
+        L"1 folder was not checked completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"},
+       L"14 folders; 12,345 files; 38.2 GB; 127 files NOT in the backup; 1 folder not checked "
+       L"completely"},
       {"none missing, not all read",
        incomplete,
        {L"C:\\F2: its backup folder could not be read",
         L"C:\\Caf\u00E9: not checked; the batch file could not name it",
         L"Backup checked: 14 folders, 12,345 files, 38.2 GB; 2 folders were not checked "
-        L"completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"}},
+        L"completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"},
+       L"14 folders; 12,345 files; 38.2 GB; 0 files NOT in the backup; 2 folders not checked "
+       L"completely"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(c.lines, SummaryLines(c.run, report));
     EXPECT_EQ(c.lines.size() == 1, AllInBackup(c.run));
+    EXPECT_EQ(c.history, HistoryLine(c.run).substr(21));
   }
 }
 
