@@ -78,7 +78,8 @@ WString BackupJob::CommandLine() const {
   AddSwitch(elements, exclude_dirs_enabled_, L"/xd ", excluded_dirs_);
   elements.push_back(ExtraOptions());
   AddSwitch(elements, list_only_, L"/l");
-  AddSwitch(elements, IsNestedFolder(folders.source, folders.destination), L"/lev:3");
+  AddSwitch(elements, IsNestedFolder(folders.source, folders.destination), L"/lev:",
+            NumberText(kNestedCopyLevels));
   return JoinWithChar(elements, L' ');
 }
 

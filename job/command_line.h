@@ -14,6 +14,10 @@ namespace sollux {
 // source, and one trailing separator dropped unless it names a root ("C:\" stays "C:\").
 CommandFolders CommandFoldersOf(const BackupJob& job);
 
+// How many levels of a source robocopy copies (/lev) when the copy lies inside the source, so
+// that it does not copy its own copy over and over.
+constexpr unsigned kNestedCopyLevels = 3;
+
 // True when `destination` is `source` itself or lies below it: it equals `source`, or goes on
 // after a separator. C:\Data2 does not lie below C:\Data; C:\Data\Sub and C:\Sub below C:\ do.
 // Backslash and slash count as the same separator; letter case counts.

@@ -13,8 +13,6 @@
 namespace sollux {
 namespace {
 
-constexpr unsigned kNestedCopyDepth = 3;  // the /lev:3 of a copy inside its own source
-
 // The folders of the script, checked; a line whose folder the batch file could not name copied
 // some other folder or none, and its source is only listed as not checked.
 RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) {
@@ -51,7 +49,7 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   if (!subdirectories_ && !mirror_) {
     rules.max_depth = 1;
   } else if (IsNestedFolder(folders.source, folders.destination)) {
-    rules.max_depth = kNestedCopyDepth;
+    rules.max_depth = kNestedCopyLevels;
   }
   return rules;
 }
