@@ -89,12 +89,16 @@ class BackupRun : public ::testing::Test {
     return sources;
   }
   // A run in which Wine's cmd.exe failed to start a stand-in is repeated (test/batch_runner.h).
+  // cmd.exe says so on its error stream, which Sollux.exe shares.
   test::ChildOutput RunSollux(const std::vector<std::wstring>& arguments = {}) {
     test::ChildOutput run;
     for (int attempt = 0; attempt < 3; ++attempt) {
       runner_.ClearCalls();
       run = test::RunChild(test::SolluxProgram(), arguments);
-      if (!test::StandInFailedToStart(FromShiftJis(run.out))) break;
+      if (!test::StandInFailedToStart(FromShiftJis(run.out)) &&
+          !test::StandInFailedToStart(FromShiftJis(run.err))) {
+        break;
+      }
     }
     return run;
   }
