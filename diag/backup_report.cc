@@ -235,8 +235,7 @@ WString HistoryLine(const RunCheck& run) {
 }
 
 bool AllInBackup(const RunCheck& run) {
-  return TotalOf(run, &FolderCheck::files_not_in_backup) == 0 && run.not_checked.empty() &&
-         std::all_of(run.folders.begin(), run.folders.end(), CheckedCompletely);
+  return TotalOf(run, &FolderCheck::files_not_in_backup) == 0 && IncompleteCount(run) == 0;
 }
 
 WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
