@@ -25,12 +25,10 @@ constexpr wchar_t kJapaneseFolder[] = L"\u65E5\u672C\u8A9E!\u30C7\u30FC\u30BF!";
 constexpr char kJapaneseFolderSjis[] = "\x93\xFA\x96\x7B\x8C\xEA!\x83\x66\x81\x5B\x83\x5E!";
 constexpr wchar_t kOddFolder[] = L"R&D 50%";
 
-std::string Ascii(const std::wstring& text) { return std::string(text.begin(), text.end()); }
-
 // What the timeout stand-ins write to the inherited error stream: one refusal per pause.
 std::string Refusals(size_t pauses) {
   std::string lines;
-  for (size_t i = 0; i < pauses; ++i) lines += Ascii(test::kTimeoutRefusal) + "\n";
+  for (size_t i = 0; i < pauses; ++i) lines += test::Narrow(test::kTimeoutRefusal) + "\n";
   return lines;
 }
 
@@ -130,7 +128,7 @@ class BackupRun : public ::testing::Test {
   }
   // The line of the PLUMA folder that SetPlumaSettings leaves missing.
   std::string MissingFolderLine() const {
-    return "PLUMA folder not found, not backed up: " + Ascii(data_ / L"Missing") + "\n";
+    return "PLUMA folder not found, not backed up: " + test::Narrow(data_ / L"Missing") + "\n";
   }
 
   test::BatchRunner runner_;
@@ -144,10 +142,10 @@ class BackupRun : public ::testing::Test {
 // `folder` in code page 932, with the name of the odd folder (or what is left of it) as `odd`.
 std::string Encoded(const std::wstring& folder, const std::string& odd) {
   const size_t name = folder.rfind(L'\\') + 1;
-  const std::string parent = Ascii(folder.substr(0, name));
+  const std::string parent = test::Narrow(folder.substr(0, name));
   if (folder.substr(name) == kJapaneseFolder) return parent + kJapaneseFolderSjis;
   if (folder.compare(name, 3, L"R&D") == 0) return parent + odd;
-  return Ascii(folder);
+  return test::Narrow(folder);
 }
 
 // The whole batch file as cmd.exe reads it: every folder name escaped, stored in code page 932.
@@ -157,7 +155,7 @@ std::string ExpectedBatchFile(const std::vector<std::wstring>& sources) {
   text += "\r\necho.\r\necho\t\t\tE:/_Backup_\r\n\r\n@echo on\r\n\r\ncd /d %Temp%\r\n";
   for (const auto& source : sources) {
     text += "timeout /t 10  &\trobocopy \"" + Encoded(source, "R&D 50%%") + "\" \"E:\\_Backup_\\" +
-            Ascii(ComputerName()) + "\\C" + Encoded(source.substr(2), "R&D 50") +
+            test::Narrow(ComputerName()) + "\\C" + Encoded(source.substr(2), "R&D 50") +
             "\" /s /purge /mir /fft /r:3 /w:5 /xjd /max:4294967296 /xf  *.bak  *.tmp  Thumbs.db "
             " /xd  bak  .vs  _Backup_  _Search_  _Backup_ *.tmp \r\n";
   }
@@ -187,7 +185,8 @@ TEST_F(BackupRun, WithStickButNoBatchFileFails) {
   std::string attempts;  // the writer's counter of its 100 tries to open the file
   for (int attempt = 1; attempt <= 100; ++attempt) attempts += std::to_string(attempt) + "\r";
   EXPECT_EQ(MissingFolderLine() + attempts +
-                "The batch file could not be written and was not run: " + Ascii(batch) + "\n",
+                "The batch file could not be written and was not run: " + test::Narrow(batch) +
+                "\n",
             run.err);
   EXPECT_TRUE(runner_.RecordedCalls().empty());
 }
@@ -269,12 +268,9 @@ TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
                              photo + L"\r\n";
   EXPECT_NE(std::string::npos, report_bytes.find(Utf8FileBytes(block).substr(3))) << report_bytes;
 
-  for (const std::wstring& name : {std::wstring(L"missing.txt"), std::wstring(L"size.txt"),
-                                   std::wstring(L"older3.txt"), photo}) {
-    for (const auto& file : files) {
-      if (file.name == name) test::WriteFileBytes(copy + L"\\" + name, file.bytes);
-    }
-    ASSERT_TRUE(test::SetLastWriteTime(copy + L"\\" + name, kTime));
+  for (const auto& file : files) {  // the copy made complete
+    test::WriteFileBytes(copy + L"\\" + file.name, file.bytes);
+    ASSERT_TRUE(test::SetLastWriteTime(copy + L"\\" + file.name, kTime));
   }
   const auto complete = RunSollux();
   EXPECT_EQ(0u, complete.exit_code);
@@ -293,7 +289,8 @@ TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
   EXPECT_EQ(0u, run.exit_code);
   EXPECT_EQ(MissingFolderLine() + Refusals(ExpectedSources(true).size() + 1), run.err);
   ExpectCalls(ExpectedSources(true), temp_ / L"Brevant.tmp\\_Backup_");
-  EXPECT_NE(std::string::npos, run.out.find(Ascii(temp_.path()) + "\\Brevant.tmp\\_Backup_\n"))
+  EXPECT_NE(std::string::npos,
+            run.out.find(test::Narrow(temp_.path()) + "\\Brevant.tmp\\_Backup_\n"))
       << run.out;
 }
 

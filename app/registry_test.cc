@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/system_api.h"
+#include "test/child_process.h"
 #include "test/registry_key.h"
 
 namespace sollux {
@@ -19,12 +20,9 @@ std::string Bytes(const WString& text) {
   return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
-// Narrow copy of an ASCII text, for comparing with the captured error stream.
-std::string Narrow(const WString& text) { return std::string(text.begin(), text.end()); }
-
 TEST(ReadRegistryStringTest, ValuesOfOneKey) {
   ScopedRegistryKey key;
-  const std::string p = Narrow(key.path());
+  const std::string p = test::Narrow(key.path());
   struct Case {
     WString name;
     DWORD type;
@@ -63,7 +61,7 @@ TEST(ReadRegistryStringTest, MissingValueGivesDefault) {
   CaptureStderr();
   EXPECT_EQ(L"dflt",
             ReadRegistryString(HKEY_CURRENT_USER, key.path().c_str(), L"User_Data", L"dflt"));
-  EXPECT_EQ("REG_get error " + Narrow(key.path()) + " User_Data\n", GetCapturedStderr());
+  EXPECT_EQ("REG_get error " + test::Narrow(key.path()) + " User_Data\n", GetCapturedStderr());
 }
 
 TEST(ReadRegistryStringTest, MissingKeyReportsEveryValueAskedFor) {
@@ -74,7 +72,7 @@ TEST(ReadRegistryStringTest, MissingKeyReportsEveryValueAskedFor) {
     EXPECT_EQ(L"", ReadRegistryString(HKEY_CURRENT_USER, missing.c_str(),
                                       kPlumaSettings[i].value_name, L""));
   }
-  const std::string line = "REG_get_key error " + Narrow(missing) + "\n";
+  const std::string line = "REG_get_key error " + test::Narrow(missing) + "\n";
   EXPECT_EQ(line + line + line + line, GetCapturedStderr());
 }
 

@@ -17,8 +17,6 @@ using testing::internal::GetCapturedStderr;
 
 constexpr char kNoResource[] = "::GetFileVersionInfoSize ... 0\n";
 
-std::string Narrow(const WString& text) { return std::string(text.begin(), text.end()); }
-
 // The C runtime's argument vector as a test wants it, and optionally no module file name.
 class StagedProcess : public RealSystemApi {
  public:
@@ -77,10 +75,10 @@ TEST(ModulePathTest, ComparesWithTheFirstArgument) {
     WString expected;
     std::string message;
   } cases[] = {
-      {"started as Tool", L"Tool", false, real, Narrow(real) + "\nTool\n"},
+      {"started as Tool", L"Tool", false, real, test::Narrow(real) + "\nTool\n"},
       {"same path", real, false, real, ""},
       {"letter case counts", L"z" + real.substr(1), false, real,
-       Narrow(real) + "\nz" + Narrow(real.substr(1)) + "\n"},
+       test::Narrow(real) + "\nz" + test::Narrow(real.substr(1)) + "\n"},
       {"no module name", L"Tool", true, L"Tool", ""},
   };
   for (const auto& c : cases) {
@@ -104,7 +102,7 @@ TEST(ProgramNameTest, WithoutVersionResourceTheFileName) {
   EXPECT_EQ(0u, child.exit_code);
   EXPECT_EQ("Tool.exe\nTool.exe\n", child.out);
   // Started as Tool: both texts, then the reader's two attempts, all once.
-  EXPECT_EQ(Narrow(tool) + "\nTool\n" + kNoResource + kNoResource, child.err);
+  EXPECT_EQ(test::Narrow(tool) + "\nTool\n" + kNoResource + kNoResource, child.err);
 }
 
 TEST(ProgramNameTest, OriginalFilenameWins) {
@@ -118,7 +116,7 @@ TEST(ModulePathTest, EmptyListNoticeOncePerProcess) {
   const WString tool = FixtureProgram(L"Tool.exe");
   const auto child = RunChild(tool, {L"empty"});
   EXPECT_EQ(0u, child.exit_code);
-  const std::string path = Narrow(tool) + "\n";
+  const std::string path = test::Narrow(tool) + "\n";
   EXPECT_EQ(path + path + path, child.out);
   EXPECT_EQ("::get_arv() ... empty\n" + path, child.err);
 }

@@ -31,7 +31,7 @@ TEST(ScriptFolderTest, NamedAfterTheProgram) {
     const auto child = test::RunChild(test::FixtureProgram(c.program), {L"folder"});
     ASSERT_EQ(0u, child.exit_code) << child.err;
     const WString expected = temp.path() + c.folder;
-    EXPECT_EQ(std::string(expected.begin(), expected.end()) + "\n", child.out);
+    EXPECT_EQ(test::Narrow(expected) + "\n", child.out);
     EXPECT_TRUE(DirectoryExists(expected.c_str()));
   }
 }

@@ -59,8 +59,6 @@ WString Counters(int last) {
   return text;
 }
 
-std::string Narrow(const WString& text) { return std::string(text.begin(), text.end()); }
-
 // Holds a file open without sharing, as another program writing it would.
 class ExclusiveHold {
  public:
@@ -122,7 +120,7 @@ TEST(OpenWithRetryTest, WaitsForAFileReleasedAfterASecond) {
   ScopedSystemApi scoped(api);
   CaptureStderr();
   UniqueFile file = OpenWithRetry(path.c_str(), L"ab", 10);
-  EXPECT_EQ(Narrow(Counters(10)), GetCapturedStderr());
+  EXPECT_EQ(test::Narrow(Counters(10)), GetCapturedStderr());
   ASSERT_NE(nullptr, file);
   std::fputs("+new", file.get());
   file.reset();
@@ -138,7 +136,7 @@ TEST(OpenWithRetryTest, GivesUpAfterTheLimit) {
   ASSERT_TRUE(hold.Held());
   CaptureStderr();
   EXPECT_EQ(nullptr, OpenWithRetry(path.c_str(), L"ab", 10));
-  EXPECT_EQ(Narrow(Counters(100)), GetCapturedStderr());
+  EXPECT_EQ(test::Narrow(Counters(100)), GetCapturedStderr());
 }
 
 TEST(OpenWithRetryTest, AtLeastOneAttempt) {
@@ -240,7 +238,8 @@ TEST_F(TraceFileTest, RecordForAHeldFileIsLostAndNamed) {
   CaptureStderr();
   EXPECT_FALSE(WriteTrace(L"lost"));
   const std::string err = GetCapturedStderr();
-  EXPECT_TRUE(err.ends_with(Narrow(Counters(100) + L"Can't open ab  " + Path() + L"\n"))) << err;
+  EXPECT_TRUE(err.ends_with(test::Narrow(Counters(100) + L"Can't open ab  " + Path() + L"\n")))
+      << err;
   EXPECT_EQ(100 * 100, machine_.slept_milliseconds);
   hold.Release();
   EXPECT_EQ("", ReadFileBytes(Path()));
@@ -322,7 +321,8 @@ TEST_F(TracePurgeTest, LostFirstRecordStillPurgesOnce) {
                                              L"remove", trace_ + L"\\WC", L"record"});
   EXPECT_EQ(0u, child.exit_code) << child.err;
   EXPECT_EQ("0\n1\n", child.out);
-  EXPECT_NE(std::string::npos, child.err.find(Narrow(L"Can't open ab  " + trace_ + L"\\WC\\")))
+  EXPECT_NE(std::string::npos,
+            child.err.find(test::Narrow(L"Can't open ab  " + trace_ + L"\\WC\\")))
       << child.err;
   EXPECT_FALSE(Exists(L"old.txt"));
   EXPECT_TRUE(Exists(L"late.txt"));

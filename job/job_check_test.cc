@@ -5,6 +5,7 @@
 #include <string>
 
 #include "diag/backup_report.h"
+#include "test/child_process.h"
 #include "test/fake_machine.h"
 #include "test/temp_dir.h"
 #include "test/wide_error_capture.h"
@@ -17,8 +18,6 @@ class NoConsole : public test::ScopedFakeMachine {
  public:
   BOOL GetConsoleMode(HANDLE, DWORD*) override { return FALSE; }
 };
-
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // A folder that the batch file cannot name was copied wrongly or not at all: it is listed as
 // not checked, and the run is not all in the backup even though no checked file is missing.
@@ -46,10 +45,10 @@ TEST(JobCheckTest, FolderTheBatchFileCannotNameIsNotCheckedAndFailsTheRun) {
   EXPECT_FALSE(all_in);
   const std::wstring report = backup + L"\\PC01\\Sollux-report.txt";
   // In the C runtime's code page of the test ("C"): the e with an accent is the byte E9.
-  EXPECT_EQ(Narrow(unnamed) +
+  EXPECT_EQ(test::Narrow(unnamed) +
                 ": not checked; the batch file could not name it\n"
                 "Backup checked: 1 folder, 1 file, 1 B; 1 folder was not checked completely; see " +
-                Narrow(report) + "\n",
+                test::Narrow(report) + "\n",
             output);
   EXPECT_TRUE(test::ReadFileBytes(report).ends_with(
       Utf8FileBytes(L"Not checked (the batch file could not name them):\r\n  " + unnamed + L"\r\n")

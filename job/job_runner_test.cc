@@ -10,6 +10,7 @@
 #include "base/text_file.h"
 #include "job/backup_job.h"
 #include "test/batch_runner.h"
+#include "test/child_process.h"
 #include "test/fake_machine.h"
 #include "test/scoped_environment.h"
 #include "test/temp_dir.h"
@@ -199,8 +200,8 @@ TEST_F(RunTest, UnwrittenScriptIsNotRun) {
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_TRUE(api.commands.empty());
   const WString path = ScriptPathOf(job);
-  const std::string line = "The batch file could not be written and was not run: " +
-                           std::string(path.begin(), path.end()) + "\n";
+  const std::string line =
+      "The batch file could not be written and was not run: " + test::Narrow(path) + "\n";
   EXPECT_NE(std::string::npos, errors.find(line)) << errors;
 }
 

@@ -21,6 +21,12 @@ struct ChildOutput {
   std::string err;
 };
 
+// `text` one byte per character (its low byte): what a captured stream holds for an ASCII text,
+// and under the C runtime's "C" locale for characters below 256 too.
+inline std::string Narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
+}
+
 // Where and how a child runs.
 struct ChildSetup {
   // Variables set for the child on top of the test's own environment; an empty value removes
