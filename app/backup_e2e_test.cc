@@ -103,6 +103,7 @@ class BackupRun : public ::testing::Test {
   // Where robocopy is told to copy `source` below the backup folder `backup`.
   static std::wstring DestinationFor(const std::wstring& backup, std::wstring source) {
     if (!source.empty() && source.back() == L'%') source.pop_back();  // "%" splits the path
+    if (source.ends_with(L'\\')) source.pop_back();                   // a whole drive
     return backup + L"\\" + ComputerName() + L"\\" + source.substr(0, 1) + source.substr(2);
   }
   // Each source got "timeout /t 10" and its robocopy call, the end "timeout /t 100".
@@ -153,9 +154,13 @@ std::string ExpectedBatchFile(const std::vector<std::wstring>& sources) {
   std::string text = "@echo off\r\n\r\necho\trobocopy";
   for (const auto& source : sources) text += "\r\necho\t\t\t" + Encoded(source, "R^&D 50%%");
   text += "\r\necho.\r\necho\t\t\tE:/_Backup_\r\n\r\n@echo on\r\n\r\ncd /d %Temp%\r\n";
-  for (const auto& source : sources) {
-    text += "timeout /t 10  &\trobocopy \"" + Encoded(source, "R&D 50%%") + "\" \"E:\\_Backup_\\" +
-            test::Narrow(ComputerName()) + "\\C" + Encoded(source.substr(2), "R&D 50") +
+  for (std::wstring source : sources) {
+    // A quoted drive root doubles its backslash: robocopy would read "D:\" as D: and a quote.
+    const std::string quoted = Encoded(source, "R&D 50%%") + (source.ends_with(L'\\') ? "\\" : "");
+    if (source.ends_with(L'\\')) source.pop_back();
+    text += "timeout /t 10  &\trobocopy \"" + quoted + "\" \"E:\\_Backup_\\" +
+            test::Narrow(ComputerName()) + "\\" + test::Narrow(source.substr(0, 1)) +
+            Encoded(source.substr(2), "R&D 50") +
             "\" /s /purge /mir /fft /r:3 /w:5 /xjd /max:4294967296 /xf  *.bak  *.tmp  Thumbs.db "
             " /xd  bak  .vs  _Backup_  _Search_  _Backup_ *.tmp \r\n";
   }
@@ -172,6 +177,20 @@ TEST_F(BackupRun, WithStickBacksUpPlumaAndShellFoldersToIt) {
   ExpectCalls(sources, L"E:\\_Backup_");
 
   // Named after the last folder, written into the program's folder in the scratch folder.
+  EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(BatchFile(sources.back())));
+}
+
+// A PLUMA folder that is a whole drive (D: of the staged drives) is backed up as the drive's
+// root, into a folder named after its letter.
+TEST_F(BackupRun, WithStickBacksUpAWholeDrive) {
+  SetPlumaSettings();
+  SetPlumaValue(kPlumaSettings[0].key_path, kPlumaSettings[0].value_name, L"D:\\");
+  const auto run = RunSollux();
+  EXPECT_EQ(0u, run.exit_code);
+  auto sources = ExpectedSources(true);
+  sources.insert(sources.begin(), L"D:\\");
+  EXPECT_EQ(MissingFolderLine() + Refusals(sources.size() + 1), run.err);
+  ExpectCalls(sources, L"E:\\_Backup_");
   EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(BatchFile(sources.back())));
 }
 

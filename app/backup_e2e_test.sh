@@ -22,10 +22,11 @@ run() {
   echo "$out" | grep -q "^\[  PASSED  \] $1 test" || { echo "expected $1 test(s) for $2"; exit 1; }
 }
 
-# A stick left from an earlier run would hold copies that this run's tests must stage.
-rm -rf "$stick"
-mkdir -p "$stick"
-"$tools/wine-drives.sh" "$prefix" "e=floppy:$stick"
-run 4 'BackupRun.WithStick*'
+# A stick left from an earlier run would hold copies that this run's tests must stage. D: is a
+# fixed drive that a PLUMA folder may name as a whole.
+rm -rf "$stick" "$prefix.drive-d"
+mkdir -p "$stick" "$prefix.drive-d/Projects"
+"$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
+run 5 'BackupRun.WithStick*'
 "$tools/wine-drives.sh" "$prefix"
 run 2 'BackupRun.WithoutStick*'

@@ -13,9 +13,10 @@ namespace {
 
 constexpr int64_t kRetryPauseMs = 100;
 
-// The path as the existence tests see it: one trailing separator removed, slashes rewritten.
+// The path as the existence tests see it: one trailing separator removed, slashes rewritten,
+// a drive as its root.
 WString ExistencePath(const wchar_t* path) {
-  WString t = WithoutTrailingSeparator(path);
+  WString t = WithoutTrailingSeparatorBelowRoot(TextOrEmpty(path));
   if (t.find(L'/') != WString::npos) t = NormalizeSeparators(t, L'\\');
   return t;
 }

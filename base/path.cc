@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 namespace sollux {
 namespace {
@@ -81,6 +82,12 @@ WString WithoutTrailingSeparator(WString path) {
 
 WString WithoutTrailingSeparator(const wchar_t* path) {
   return WithoutTrailingSeparator(WString(path != nullptr ? path : L""));
+}
+
+WString WithoutTrailingSeparatorBelowRoot(WString path) {
+  path = WithoutTrailingSeparator(std::move(path));
+  if (IsDriveDesignator(path)) path += L'\\';
+  return path;
 }
 
 WStringList SplitText(const WString& whole, const wchar_t* delimiters) {
@@ -182,6 +189,14 @@ WString FileExtension(const WString& path) {
 }
 
 WString FileExtension(const wchar_t* path) { return FileExtension(WString(path ? path : L"")); }
+
+bool IsDriveDesignator(const WString& text) {
+  return text.size() == 2 && text[1] == L':' && text[0] < 0x80 && std::iswalpha(text[0]);
+}
+
+bool IsDriveRoot(const WString& folder) {
+  return IsDriveDesignator(WithoutTrailingSeparator(folder));
+}
 
 WString PathRoot(const WString& path) {
   if (path.size() < 2) return WString();

@@ -14,6 +14,10 @@ WString WithTrailingSeparator(WString path, wchar_t separator = L'\\');
 // Removes exactly one trailing backslash or slash.
 WString WithoutTrailingSeparator(WString path);
 WString WithoutTrailingSeparator(const wchar_t* path);
+// WithoutTrailingSeparator for a path that Windows is asked about, except that a drive keeps
+// its root: "D:\", "D:/" and "D:" give "D:\". Windows reads "D:" alone as the drive's current
+// folder, and msvcrt's status call finds nothing there at all.
+WString WithoutTrailingSeparatorBelowRoot(WString path);
 
 // Splits at every character of `delimiters`. An element that opens with a quote character
 // runs to its closing quote before a delimiter is looked for. Adjacent delimiters give empty
@@ -52,6 +56,11 @@ WString DirectoryPart(const wchar_t* path);
 // names "", " " and names holding "?".
 WString FileExtension(const WString& path);
 WString FileExtension(const wchar_t* path);
+
+// A drive letter and a colon: "D:".
+bool IsDriveDesignator(const WString& text);
+// "D:", "D:\" or "D:/": a whole drive.
+bool IsDriveRoot(const WString& folder);
 
 // The root of a path: "C:" for a drive path, "\\server" (or "//server") for a network path
 // that goes on below the server, otherwise "".

@@ -1,5 +1,5 @@
-#include "base/file_system.h"
 #include "base/path.h"
+#include "base/file_system.h"
 
 #include <gtest/gtest.h>
 
@@ -170,22 +170,39 @@ TEST(FileStatusTest, TimesAfter2038) {
   EXPECT_EQ(year_2040, FileStatus(path.c_str()).ModifyTime());
 }
 
-TEST(ExistenceTest, FilesFoldersAndEmptyFiles) {
+// Drives are asked about their roots: msvcrt's status call, Windows' and Wine's alike, finds
+// nothing at "C:" alone.
+TEST(ExistenceTest, FilesFoldersEmptyFilesAndDrives) {
   ScopedTempDir dir;
   const WString empty = dir / L"empty.txt";
   const WString full = dir / L"full.txt";
   WriteFileBytes(empty, "");
   WriteFileBytes(full, "data");
-  EXPECT_TRUE(PathExists(empty.c_str(), false));
-  EXPECT_FALSE(PathExists(empty.c_str(), true));
-  EXPECT_TRUE(PathExists(full.c_str(), true));
-  EXPECT_FALSE(DirectoryExists(full.c_str()));
-  EXPECT_TRUE(DirectoryExists(dir.path().c_str()));
-  EXPECT_TRUE(DirectoryExists((dir.path() + L"\\").c_str()));
-  EXPECT_TRUE(PathExists((dir.path() + L"/").c_str(), true));  // a folder is never "empty"
-  EXPECT_FALSE(PathExists((dir / L"missing").c_str(), false));
-  EXPECT_FALSE(PathExists(L"", false));
-  EXPECT_FALSE(DirectoryExists(L""));
+  const struct {
+    WString path;
+    bool directory;
+    bool exists;
+    bool non_empty;
+  } cases[] = {
+      {empty, false, true, false},
+      {full, false, true, true},
+      {dir.path(), true, true, true},
+      {dir.path() + L"\\", true, true, true},
+      {dir.path() + L"/", true, true, true},  // a folder is never "empty"
+      {dir / L"missing", false, false, false},
+      {L"", false, false, false},
+      {L"C:\\", true, true, true},
+      {L"C:/", true, true, true},
+      {L"c:\\", true, true, true},
+      {L"C:", true, true, true},
+      {L"Q:\\", false, false, false},  // no such drive
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.path));
+    EXPECT_EQ(c.directory, DirectoryExists(c.path.c_str()));
+    EXPECT_EQ(c.exists, PathExists(c.path.c_str(), false));
+    EXPECT_EQ(c.non_empty, PathExists(c.path.c_str(), true));
+  }
 }
 
 // A path that begins with two backslashes is only asked whether anything exists there.

@@ -15,6 +15,8 @@ namespace {
 // count as equal. In 100-nanosecond ticks.
 constexpr uint64_t kTimeTolerance = 2 * 10000000ull;
 
+constexpr wchar_t kSystemVolumeFolder[] = L"SYSTEM VOLUME INFORMATION";
+
 uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
 
 // `folder`, a backslash and `name`, or the one of them that is not empty.
@@ -67,6 +69,7 @@ class TreeComparison {
   void CheckFile(const WString& relative, const ListedEntry& file, const ListedEntry* copy);
   void Mismatch(const WString& relative_path, FileProblem problem);
   void Unreadable(const WString& top, const WString& relative);
+  bool IsSystemVolumeFolder(const PendingFolder& folder) const;
   bool Stop(TreeState* state);
 
   FolderCheck& result_;
@@ -118,6 +121,7 @@ bool TreeComparison::Visit(const PendingFolder& folder) {
 // A listing that fails when the top folder has gone too (a stick pulled out, a network drive
 // lost) ends the walk, instead of failing once for every folder left.
 bool TreeComparison::SourceUnreadable(const PendingFolder& folder) {
+  if (IsSystemVolumeFolder(folder)) return true;
   if (folder.relative.empty() || ProbeFolder(source_form_) != ListingState::kListed) {
     return Stop(&result_.source_state);
   }
@@ -190,6 +194,13 @@ void TreeComparison::Unreadable(const WString& top, const WString& relative) {
   if (result_.unreadable_folders.size() < kNamedProblemLimit) {
     result_.unreadable_folders.push_back(Joined(WithoutTrailingSeparator(top), relative));
   }
+}
+
+// Windows keeps restore points and the search index in this folder at the root of every drive,
+// where no user may read it; robocopy fails on it too, so no backup of a whole drive holds it.
+bool TreeComparison::IsSystemVolumeFolder(const PendingFolder& folder) const {
+  return folder.level == 2 && IsDriveRoot(result_.source) &&
+         FileSystemUpperCase(folder.relative) == kSystemVolumeFolder;
 }
 
 bool TreeComparison::Stop(TreeState* state) {

@@ -30,8 +30,10 @@ bool EndsWith(const WString& text, const WString& end) {
 // listing breaks off after its first entry). Every listing pattern is recorded.
 class ListingSystem : public RealSystemApi {
  public:
-  HANDLE FindFirstFileExW(const wchar_t* pattern, FINDEX_INFO_LEVELS level, void* data,
+  HANDLE FindFirstFileExW(const wchar_t* given, FINDEX_INFO_LEVELS level, void* data,
                           FINDEX_SEARCH_OPS search, void* filter, DWORD flags) override {
+    const WString path = Staged(given);
+    const wchar_t* pattern = path.c_str();
     patterns.push_back(pattern);
     for (const WString& end : failing) {
       if (EndsWith(pattern, end)) return Fail(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
@@ -52,12 +54,15 @@ class ListingSystem : public RealSystemApi {
     if (found) Mark(data);
     return found;
   }
-  BOOL GetFileAttributesExW(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data) override {
+  BOOL GetFileAttributesExW(const wchar_t* given, WIN32_FILE_ATTRIBUTE_DATA* data) override {
+    const WString path = Staged(given);
     const bool pulled = stick_listings > listings_before || breaking_ != nullptr;
-    if (OnStick(path) && pulled) return Fail(FALSE, ERROR_NOT_READY);
-    return RealSystemApi::GetFileAttributesExW(path, data);
+    if (OnStick(path.c_str()) && pulled) return Fail(FALSE, ERROR_NOT_READY);
+    return RealSystemApi::GetFileAttributesExW(path.c_str(), data);
   }
 
+  // The drive Q: stands for this folder (in its \\?\ form) in listings and attributes.
+  WString drive_q;
   WString reparse_name;
   WStringList failing;
   WString stick;
@@ -71,6 +76,13 @@ class ListingSystem : public RealSystemApi {
   static T Fail(T value, DWORD error) {
     ::SetLastError(error);
     return value;
+  }
+  WString Staged(const wchar_t* given) const {
+    const WString path = WString(given).starts_with(L"\\\\?\\") ? given + 4 : given;
+    if (drive_q.empty() || path.size() < 2 || towupper(path[0]) != L'Q' || path[1] != L':') {
+      return given;
+    }
+    return drive_q + path.substr(2);
   }
   bool OnStick(const wchar_t* path) const {
     return !stick.empty() && WString(path).find(stick) != WString::npos;
@@ -267,6 +279,37 @@ TEST_F(BackupCheckTest, UnreadableSubfoldersAreNamedAndLeftUnchecked) {
   EXPECT_EQ(TreeState::kRead, check.source_state);
   EXPECT_EQ(TreeState::kRead, check.destination_state);
   EXPECT_TRUE(check.finished);
+}
+
+// No user may read System Volume Information at the root of a drive, and robocopy fails on it
+// too: a backup of a whole drive never holds it, and must not fail for it.
+TEST_F(BackupCheckTest, SystemVolumeInformationCountsOnlyBelowADriveRoot) {
+  for (const wchar_t* path : {L"a.txt", L"System Volume Information\\index.dat",
+                              L"sub\\System Volume Information\\b.txt"}) {
+    Stage(path, "1234");
+  }
+  StageCopy(L"a.txt", "1234", 0);
+  ListingSystem system;
+  system.drive_q = LongPathForm(Source());
+  system.failing = {L"System Volume Information\\*"};
+  const ScopedSystemApi scoped(system);
+  const struct {
+    WString source;
+    WStringList unreadable;
+  } cases[] = {
+      {L"Q:\\", {L"Q:\\sub\\System Volume Information"}},
+      {L"q:/", {L"q:\\sub\\System Volume Information"}},
+      {Source(),
+       {Source() + L"\\sub\\System Volume Information", Source() + L"\\System Volume Information"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.source);
+    const FolderCheck check = CheckFolder(c.source, Destination(), CheckRules());
+    EXPECT_EQ(c.unreadable, check.unreadable_folders);
+    EXPECT_EQ(1u, check.files_checked);
+    EXPECT_EQ(0u, check.files_not_in_backup);
+    EXPECT_TRUE(check.finished);
+  }
 }
 
 TEST_F(BackupCheckTest, StickPulledOutEndsTheCheckAtOnce) {

@@ -12,7 +12,7 @@ constexpr uint32_t kProtectionBits =
 }  // namespace
 
 FileAttributes::FileAttributes(WString path) {
-  const WString p = WithoutTrailingSeparator(NormalizeSeparators(path, L'\\'));
+  const WString p = WithoutTrailingSeparatorBelowRoot(NormalizeSeparators(path, L'\\'));
   attributes_ = Sys().GetFileAttributesW(p.c_str());
   if (attributes_ != INVALID_FILE_ATTRIBUTES) path_ = p;
 }

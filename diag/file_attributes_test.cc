@@ -43,6 +43,7 @@ TEST(FileAttributesTest, PathIsNormalised) {
       {dir / L"folder\\", dir / L"folder", true},
       {WithSlashes(dir / L"folder/"), dir / L"folder", true},
       {dir / L"folder", dir / L"folder", true},
+      {L"C:/", L"C:\\", true},  // "C:" alone would be the drive's current folder
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.given);

@@ -44,7 +44,7 @@ bool FolderEnumeration::Next() {
 }
 
 WStringList ListDirectory(const wchar_t* folder, bool skip_dots) {
-  WString t = WithoutTrailingSeparator(folder);
+  WString t = WithoutTrailingSeparatorBelowRoot(TextOrEmpty(folder));
   if (t.empty() || !PathExists(t.c_str(), false)) return {};
   if (!FileStatus(t.c_str()).IsDirectory()) t = DirectoryPart(t);
   const WString prefix = WithTrailingSeparator(t, L'\\');

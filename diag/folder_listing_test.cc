@@ -44,6 +44,15 @@ TEST_F(ListingTest, ListsFilesAndFoldersWithTrailingBackslash) {
   }
 }
 
+// "C:" alone would be the drive's current folder, and its status call fails.
+TEST(DriveListingTest, DriveListsItsRoot) {
+  for (const wchar_t* drive : {L"C:\\", L"C:/", L"C:"}) {
+    SCOPED_TRACE(drive);
+    const WStringList entries = ListDirectory(drive, true);
+    EXPECT_NE(entries.end(), std::find(entries.begin(), entries.end(), L"C:\\windows\\"));
+  }
+}
+
 TEST_F(ListingTest, DotEntriesOnlyWhenAsked) {
   const WStringList all = ListDirectory(dir_.path().c_str(), false);
   EXPECT_EQ(7u, all.size());

@@ -46,12 +46,6 @@ void StartThroughShell(const WString& path, int show_command) {
   launcher.Execute();
 }
 
-// "D:", "D:\" or "D:/".
-bool IsDriveRoot(const WString& folder) {
-  const WString root = PathRoot(folder);
-  return root.size() == 2 && WithoutTrailingSeparator(folder) == root;
-}
-
 // robocopy gives the copy of a drive's root the root's hidden and system attributes, and
 // Explorer then hides the whole backup of that drive.
 void UnhideRootCopies(const std::vector<CommandFolders>& folders) {
