@@ -15,6 +15,7 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
 constexpr size_t kReadChunk = 16384;
+constexpr wchar_t kNoBackupFolderText[] = L"its backup folder is missing";
 constexpr wchar_t kNotNamedText[] = L"not checked; the batch file could not name it";
 
 // "1 file", "2 files"; the count with thousands separators.
@@ -39,9 +40,7 @@ WStringList IncompleteTexts(const FolderCheck& folder) {
   if (folder.source_state == TreeState::kUnreadable) {
     texts.push_back(L"the folder could not be read");
   }
-  if (folder.destination_state == TreeState::kMissing) {
-    texts.push_back(L"its backup folder is missing");
-  }
+  if (folder.destination_state == TreeState::kMissing) texts.push_back(kNoBackupFolderText);
   if (folder.destination_state == TreeState::kUnreadable) {
     texts.push_back(L"its backup folder could not be read");
   }
@@ -242,6 +241,9 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   WStringList lines;
   for (const FolderCheck& folder : run.folders) {
     WStringList texts = IncompleteTexts(folder);
+    // A folder with nothing to copy is in the backup whatever its copy's state (robocopy makes
+    // no copy of an empty folder's files); only the report notes it.
+    if (folder.files_checked == 0) std::erase(texts, WString(kNoBackupFolderText));
     if (folder.files_not_in_backup != 0) {
       texts.insert(texts.begin(), NotInBackupText(folder.files_not_in_backup));
     }

@@ -163,6 +163,9 @@ TEST(BackupReportTest, SummaryLines) {
   some_missing.folders[5].files_not_in_backup = 1;
   some_missing.folders[5].destination_state = TreeState::kMissing;
   some_missing.folders[7].unreadable_folder_count = 2;
+  RunCheck empty_folder = all_in;  // nothing to copy, and no copy
+  empty_folder.folders.push_back(Folder(L"C:\\Empty", 0, 0, 0));
+  empty_folder.folders.back().destination_state = TreeState::kMissing;
   RunCheck incomplete = all_in;
   incomplete.folders[2].destination_state = TreeState::kUnreadable;
   incomplete.not_checked = {L"C:\\Caf\u00E9"};
@@ -177,6 +180,10 @@ TEST(BackupReportTest, SummaryLines) {
        all_in,
        {L"Backup checked: 14 folders, 12,345 files, 38.2 GB, all in the backup."},
        L"14 folders; 12,345 files; 38.2 GB; 0 files NOT in the backup"},
+      {"empty folder without a copy",
+       empty_folder,
+       {L"Backup checked: 15 folders, 12,345 files, 38.2 GB, all in the backup."},
+       L"15 folders; 12,345 files; 38.2 GB; 0 files NOT in the backup"},
       {"some missing",
        some_missing,
        {L"C:\\F3: 126 files are NOT in the backup",
