@@ -6,6 +6,9 @@ set(_triple x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${_triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${_triple}-windres)
+# CMake would otherwise pick the host's binutils for stripping the release zip's program.
+set(CMAKE_STRIP /usr/bin/${_triple}-strip)
+set(CMAKE_OBJDUMP /usr/bin/${_triple}-objdump)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

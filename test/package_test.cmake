@@ -1,9 +1,10 @@
 # Builds the release zip from this build tree with CPack and checks what it holds: Sollux.exe,
-# the very file that was built, and the users' guide Sollux.txt with CRLF line ends and UTF-8's
-# byte order mark, nothing else, in a zip named after the project's version.
+# the very file that was built without its symbols (its manifest and version resource kept),
+# and the users' guide Sollux.txt with CRLF line ends and UTF-8's byte order mark, nothing
+# else, in a zip named after the project's version.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DWORK=<folder> -DEXE=<Sollux.exe>
-#         -DNAME=<zip name> -P package_test.cmake
+#         -DNAME=<zip name> -DSTRIP=<strip> -DOBJDUMP=<objdump> -P package_test.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(COMMAND "${CPACK}" -G ZIP --config "${CONFIG}" -B "${WORK}"
@@ -35,10 +36,36 @@ execute_process(COMMAND "${CMAKE_COMMAND}" -E tar xf "${WORK}/${NAME}"
 if(failed)
   message(FATAL_ERROR "cannot unpack ${NAME}")
 endif()
-execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${unpacked}/Sollux.exe" "${EXE}"
+# The zip's program is the built one without its symbols; the build tree's keeps them.
+set(stripped "${WORK}/stripped.exe")
+execute_process(COMMAND "${STRIP}" -o "${stripped}" "${EXE}" RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "${STRIP} cannot strip ${EXE}")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${unpacked}/Sollux.exe" "${stripped}"
                 RESULT_VARIABLE differs)
 if(differs)
-  message(FATAL_ERROR "the zip's Sollux.exe is not the one that was built (${EXE})")
+  message(FATAL_ERROR "the zip's Sollux.exe is not the one that was built (${EXE}), stripped")
+endif()
+function(sections exe out)
+  execute_process(COMMAND "${OBJDUMP}" -h "${exe}" RESULT_VARIABLE failed OUTPUT_VARIABLE text)
+  if(failed)
+    message(FATAL_ERROR "${OBJDUMP} cannot read ${exe}")
+  endif()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+sections("${EXE}" built_sections)
+sections("${unpacked}/Sollux.exe" zip_sections)
+if(NOT built_sections MATCHES "\\.debug_info")
+  message(FATAL_ERROR "the test build's Sollux.exe has lost its symbols")
+endif()
+if(zip_sections MATCHES "\\.debug_" OR NOT zip_sections MATCHES "\\.rsrc")
+  message(FATAL_ERROR "the zip's Sollux.exe keeps symbols or lost its resources:\n${zip_sections}")
+endif()
+file(STRINGS "${unpacked}/Sollux.exe" manifest REGEX "requestedExecutionLevel")
+file(STRINGS "${unpacked}/Sollux.exe" version ENCODING UTF-16LE REGEX "^FileVersion$")
+if(NOT manifest OR NOT version)
+  message(FATAL_ERROR "the zip's Sollux.exe lacks its manifest or its version resource")
 endif()
 
 set(guide "${unpacked}/Sollux.txt")
