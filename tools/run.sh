@@ -16,6 +16,10 @@ tools/wine-run.sh --start "$prefix"
 echo "--- Sollux.exe (Wine's robocopy copies nothing, and Wine has no timeout.exe) ---"
 # cmd.exe writes in the ANSI code page (932 under the Japanese locale that Wine runs in).
 output=build/release/sollux-output.txt
+# The batch file of this run is the one written after this mark (the check after the backup
+# writes its report on the stick later, so the stick's own time tells nothing).
+mark=build/release/run-started
+touch "$mark"
 set +e
 tools/wine-run.sh "$prefix" build/release/Sollux.exe >"$output" 2>&1
 status=$?
@@ -24,7 +28,7 @@ iconv -c -f CP932 -t UTF-8 "$output"
 tools/wine-run.sh --stop "$prefix"
 echo "--- Sollux.exe exited with code $status ---"
 
-batch=$(find "$prefix/drive_c" -path '*/Brevant.tmp/Sollux/RC_*.bat' -newer "$stick" \
+batch=$(find "$prefix/drive_c" -path '*/Brevant.tmp/Sollux/RC_*.bat' -newer "$mark" \
         -printf '%T@ %p\n' 2>/dev/null | sort -n | tail -n 1 | cut -d' ' -f2-)
 if [ -z "$batch" ]; then
   echo "No batch file was written." >&2
