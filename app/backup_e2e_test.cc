@@ -7,7 +7,7 @@
 #include "base/environment.h"
 #include "base/text_file.h"
 #include "base/win.h"
-#include "diag/backup_report.h"
+#include "mirror/backup_report.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"

@@ -17,7 +17,7 @@
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/win.h"
-#include "diag/backup_check.h"
+#include "mirror/backup_check.h"
 
 namespace sollux {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "base/wstring.h"
-#include "diag/check_rules.h"
+#include "mirror/check_rules.h"
 #include "script/batch_script.h"
 
 namespace sollux {

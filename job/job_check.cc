@@ -4,9 +4,9 @@
 #include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
-#include "diag/backup_check.h"
-#include "diag/backup_report.h"
 #include "job/command_line.h"
+#include "mirror/backup_check.h"
+#include "mirror/backup_report.h"
 #include "script/batch_script.h"
 #include "script/path_rewrite.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "diag/backup_report.h"
+#include "mirror/backup_report.h"
 #include "test/child_process.h"
 #include "test/fake_machine.h"
 #include "test/temp_dir.h"

@@ -1,10 +1,10 @@
-#include "diag/tree_listing.h"
+#include "mirror/tree_listing.h"
 
 #include <algorithm>
 
 #include "base/path.h"
 #include "base/system_api.h"
-#include "diag/check_rules.h"
+#include "mirror/check_rules.h"
 
 namespace sollux {
 namespace {

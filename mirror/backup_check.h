@@ -1,15 +1,15 @@
 // The check after a backup: each backed-up folder is compared with the folder that its robocopy
 // line mirrored it to, from the directory listings of both trees alone (no file is opened), so
 // that files that did not reach the stick (stick full, file held open, name too long) are
-// found. CheckRules (diag/check_rules.h) selects the files as robocopy's switches do.
-#ifndef SOLLUX_DIAG_BACKUP_CHECK_H_
-#define SOLLUX_DIAG_BACKUP_CHECK_H_
+// found. CheckRules (mirror/check_rules.h) selects the files as robocopy's switches do.
+#ifndef SOLLUX_MIRROR_BACKUP_CHECK_H_
+#define SOLLUX_MIRROR_BACKUP_CHECK_H_
 
 #include <cstdint>
 #include <vector>
 
 #include "base/wstring.h"
-#include "diag/check_rules.h"
+#include "mirror/check_rules.h"
 
 namespace sollux {
 
@@ -54,4 +54,4 @@ FolderCheck CheckFolder(const WString& source, const WString& destination, const
 
 }  // namespace sollux
 
-#endif  // SOLLUX_DIAG_BACKUP_CHECK_H_
+#endif  // SOLLUX_MIRROR_BACKUP_CHECK_H_

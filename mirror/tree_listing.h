@@ -1,8 +1,8 @@
 // One folder's entries as the backup check reads them: one FindFirstFileExW enumeration with
 // the large fetch and without short names, each entry with its upper-cased name as the key by
 // which the other tree's folder is searched.
-#ifndef SOLLUX_DIAG_TREE_LISTING_H_
-#define SOLLUX_DIAG_TREE_LISTING_H_
+#ifndef SOLLUX_MIRROR_TREE_LISTING_H_
+#define SOLLUX_MIRROR_TREE_LISTING_H_
 
 #include <cstdint>
 #include <vector>
@@ -39,4 +39,4 @@ WString ListingForm(const WString& folder);
 
 }  // namespace sollux
 
-#endif  // SOLLUX_DIAG_TREE_LISTING_H_
+#endif  // SOLLUX_MIRROR_TREE_LISTING_H_

@@ -1,15 +1,15 @@
 // What the check after a backup tells the user: a report file beside the backup, one line per
 // run in a history file, and summary lines for the console. The files are UTF-8 with a byte
 // order mark and CRLF line ends, so that Notepad shows every name as it is.
-#ifndef SOLLUX_DIAG_BACKUP_REPORT_H_
-#define SOLLUX_DIAG_BACKUP_REPORT_H_
+#ifndef SOLLUX_MIRROR_BACKUP_REPORT_H_
+#define SOLLUX_MIRROR_BACKUP_REPORT_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/wstring.h"
-#include "diag/backup_check.h"
+#include "mirror/backup_check.h"
 
 namespace sollux {
 
@@ -57,4 +57,4 @@ bool AppendHistory(const WString& path, const RunCheck& run);
 
 }  // namespace sollux
 
-#endif  // SOLLUX_DIAG_BACKUP_REPORT_H_
+#endif  // SOLLUX_MIRROR_BACKUP_REPORT_H_

@@ -1,7 +1,7 @@
 // Which files a robocopy mirror copies: its exclusion switches as rules, name patterns, and the
 // file system's way of comparing names.
-#ifndef SOLLUX_DIAG_CHECK_RULES_H_
-#define SOLLUX_DIAG_CHECK_RULES_H_
+#ifndef SOLLUX_MIRROR_CHECK_RULES_H_
+#define SOLLUX_MIRROR_CHECK_RULES_H_
 
 #include <cstdint>
 #include <optional>
@@ -62,4 +62,4 @@ class RuleFilter {
 
 }  // namespace sollux
 
-#endif  // SOLLUX_DIAG_CHECK_RULES_H_
+#endif  // SOLLUX_MIRROR_CHECK_RULES_H_

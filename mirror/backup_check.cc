@@ -1,4 +1,4 @@
-#include "diag/backup_check.h"
+#include "mirror/backup_check.h"
 
 #include <algorithm>
 #include <exception>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/path.h"
-#include "diag/tree_listing.h"
+#include "mirror/tree_listing.h"
 
 namespace sollux {
 namespace {

@@ -1,4 +1,4 @@
-#include "diag/backup_check.h"
+#include "mirror/backup_check.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "diag/backup_report.h"
+#include "mirror/backup_report.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "diag/check_rules.h"
+#include "mirror/check_rules.h"
 
 #include "base/path.h"
 #include "base/system_api.h"
