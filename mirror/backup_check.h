@@ -10,6 +10,7 @@
 
 #include "base/wstring.h"
 #include "mirror/check_rules.h"
+#include "mirror/tree_comparison.h"
 
 namespace sollux {
 
@@ -23,8 +24,6 @@ struct FileMismatch {
 
   bool operator==(const FileMismatch&) const = default;
 };
-
-enum class TreeState { kRead, kMissing, kUnreadable };
 
 // At most this many mismatches and unreadable folders are named; all are counted.
 constexpr size_t kNamedProblemLimit = 50;
@@ -51,6 +50,10 @@ struct FolderCheck {
 // Compares `source` with `destination` as robocopy with `rules` would have mirrored it. Never
 // throws; a missing or unreadable tree or subfolder is recorded in the result.
 FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules);
+
+// Equal as robocopy's /fft compares them: the same size and last-write times at most 2 seconds
+// apart.
+bool SameFile(const ListedEntry& file, const ListedEntry& copy);
 
 }  // namespace sollux
 

@@ -113,17 +113,29 @@ RuleFilter::RuleFilter(const CheckRules& rules, const WString& source)
 
 bool RuleFilter::CopiesFile(const WString& relative, const WString& upper_name,
                             uint64_t size) const {
-  if (max_size_ && size > *max_size_) return false;
-  return !Excluded(file_names_, file_paths_, upper_name,
-                   file_paths_.empty() ? WString() : UpperPath(relative, upper_name));
+  return !TooLarge(size) && !ExcludesFileName(relative, upper_name);
+}
+
+bool RuleFilter::TooLarge(uint64_t size) const { return max_size_ && size > *max_size_; }
+
+bool RuleFilter::ExcludesFileName(const WString& relative, const WString& upper_name) const {
+  return Excluded(file_names_, file_paths_, upper_name,
+                  file_paths_.empty() ? WString() : UpperPath(relative, upper_name));
 }
 
 bool RuleFilter::EntersFolder(const WString& relative, const WString& upper_name, unsigned level,
                               bool reparse_point) const {
   if (reparse_point && skip_junctions_) return false;
-  if (max_depth_ != 0 && level > max_depth_) return false;
-  return !Excluded(dir_names_, dir_paths_, upper_name,
-                   dir_paths_.empty() ? WString() : UpperPath(relative, upper_name));
+  return ReachesLevel(level) && !ExcludesFolderName(relative, upper_name);
+}
+
+bool RuleFilter::ReachesLevel(unsigned level) const {
+  return max_depth_ == 0 || level <= max_depth_;
+}
+
+bool RuleFilter::ExcludesFolderName(const WString& relative, const WString& upper_name) const {
+  return Excluded(dir_names_, dir_paths_, upper_name,
+                  dir_paths_.empty() ? WString() : UpperPath(relative, upper_name));
 }
 
 bool RuleFilter::Excluded(const WStringList& names, const WStringList& paths,

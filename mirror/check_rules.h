@@ -47,6 +47,12 @@ class RuleFilter {
   bool CopiesFile(const WString& relative, const WString& upper_name, uint64_t size) const;
   bool EntersFolder(const WString& relative, const WString& upper_name, unsigned level,
                     bool reparse_point) const;
+  // The parts of those rules: /max alone, /xf alone, /xd alone, /lev alone. An entry of the
+  // destination whose name /xf or /xd excludes is never purged.
+  bool TooLarge(uint64_t size) const;
+  bool ExcludesFileName(const WString& relative, const WString& upper_name) const;
+  bool ExcludesFolderName(const WString& relative, const WString& upper_name) const;
+  bool ReachesLevel(unsigned level) const;
 
  private:
   static bool Excluded(const WStringList& names, const WStringList& paths,
