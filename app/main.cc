@@ -8,7 +8,8 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
   // The user's locale governs the C runtime's lower-casing and wide-to-multibyte conversions.
   std::setlocale(LC_ALL, "");
   sollux::SetArgumentList(argc, argv);
-  // A scheduled task shows the exit code: 1 when the batch file was not written or not run, 2
-  // when files are not in the backup.
+  // A scheduled task shows the exit code: 1 when the batch file was not written or not run (or
+  // another backup to the stick was running), 2 when files are not in the backup, 3 when all
+  // is in but a folder's backup changed much (its old files are kept as versions).
   return static_cast<int>(sollux::PlanBackup());
 }

@@ -10,6 +10,7 @@
 #include "base/win.h"
 #include "job/backup_job.h"
 #include "job/job_check.h"
+#include "job/job_look.h"
 #include "script/path_rewrite.h"
 
 namespace sollux {
@@ -99,10 +100,19 @@ BackupOutcome RunBackup(const WStringList& folders) {
   const WString destination = BackupDestination(RemovableDriveRoot());
   ConfigureBackupJob(job, destination);
   job.ComposeScript(folders);
-  if (!job.Run(SW_SHOWMAXIMIZED, true)) return BackupOutcome::kNotRun;
-  return CheckBackup(job, ComputerBackupFolder(destination.c_str()))
-             ? BackupOutcome::kAllInBackup
-             : BackupOutcome::kNotAllInBackup;
+  const WString computer_folder = ComputerBackupFolder(destination.c_str());
+  // Held from before the look until after the check.
+  MirrorGuard guard(job, destination, computer_folder);
+  if (!guard.Lock()) return BackupOutcome::kNotRun;
+  guard.BeforeCopying();
+  const bool ran = job.Run(SW_SHOWMAXIMIZED, true);
+  guard.AfterCopying(ran);
+  if (!ran) return BackupOutcome::kNotRun;
+  const LookReport& look = guard.report();
+  if (!CheckBackup(job, computer_folder, look.lines, look.files_kept)) {
+    return BackupOutcome::kNotAllInBackup;
+  }
+  return look.large_change ? BackupOutcome::kLargeChange : BackupOutcome::kAllInBackup;
 }
 
 }  // namespace sollux

@@ -15,6 +15,7 @@ enum class BackupOutcome : int {
   kAllInBackup = 0,
   kNotRun = 1,          // the batch file not written, or the interpreter not started
   kNotAllInBackup = 2,  // files missing or different, or folders not checked completely
+  kLargeChange = 3,     // all in the backup, but the mirror deleted or replaced much of a folder
 };
 
 // Gathers the folders, names the PLUMA folders that are missing, then backs them up with

@@ -65,6 +65,53 @@ void OutputLines(const WStringList& lines) {
   std::fflush(stdout);
 }
 
+namespace {
+
+constexpr uint64_t kProgressPauseMs = 250;
+
+struct ProgressState {
+  size_t shown = 0;  // characters on the line now
+  uint64_t last = 0;
+  bool drawn = false;
+};
+
+ProgressState& Progress() {
+  static ProgressState state;
+  return state;
+}
+
+// A carriage return goes back to the line's start; blanks wipe what a longer text left.
+void DrawProgress(HANDLE console, const WString& text) {
+  ProgressState& state = Progress();
+  WString line = L"\r" + text;
+  if (text.size() < state.shown) line.append(state.shown - text.size(), L' ');
+  line += L"\r";
+  DWORD written = 0;
+  Sys().WriteConsoleW(console, line.data(),
+                      static_cast<DWORD>(line.size()), &written);
+  state.shown = text.size();
+}
+
+}  // namespace
+
+void ShowProgress(const WString& text, bool force) {
+  HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE);
+  if (console == nullptr) return;
+  ProgressState& state = Progress();
+  const uint64_t now = Sys().GetTickCount64();
+  if (!force && state.drawn && now - state.last < kProgressPauseMs) return;
+  state.last = now;
+  state.drawn = true;
+  DrawProgress(console, text);
+}
+
+void ClearProgress() {
+  HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE);
+  if (console == nullptr || Progress().shown == 0) return;
+  DrawProgress(console, WString());
+  Progress().drawn = false;
+}
+
 bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }
 
 // Mouse, focus, key-release and modifier events are read and passed over.

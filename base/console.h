@@ -15,6 +15,12 @@ void OutputLine(const WString& text);
 // The same for several lines at once: one look at the stream, one write.
 void OutputLines(const WStringList& lines);
 
+// On a console only: shows `text` on the current line in place of what this showed before, at
+// most four times a second (`force` draws at once). ClearProgress blanks that line again
+// before the next line is written. Redirected output gets neither.
+void ShowProgress(const WString& text, bool force = false);
+void ClearProgress();
+
 // True when standard input is a console, where a key press can end a pause.
 bool InputIsConsole();
 

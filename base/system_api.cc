@@ -55,6 +55,18 @@ BOOL RealSystemApi::GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* ava
                                         ULARGE_INTEGER* total, ULARGE_INTEGER* free) {
   return ::GetDiskFreeSpaceExW(root, available, total, free);
 }
+BOOL RealSystemApi::GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectors_per_cluster,
+                                      DWORD* bytes_per_sector, DWORD* free_clusters,
+                                      DWORD* total_clusters) {
+  return ::GetDiskFreeSpaceW(root, sectors_per_cluster, bytes_per_sector, free_clusters,
+                             total_clusters);
+}
+BOOL RealSystemApi::GetVolumePathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) {
+  return ::GetVolumePathNameW(path, buffer, size);
+}
+BOOL RealSystemApi::GetVolumeFileSystemW(const wchar_t* root, wchar_t* name, DWORD size) {
+  return ::GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, name, size);
+}
 UINT RealSystemApi::SetErrorMode(UINT mode) { return ::SetErrorMode(mode); }
 DWORD RealSystemApi::WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) {
   return ::WNetGetConnectionW(local, remote, length);
@@ -81,6 +93,18 @@ BOOL RealSystemApi::FindClose(HANDLE find) { return ::FindClose(find); }
 DWORD RealSystemApi::GetLastError() { return ::GetLastError(); }
 BOOL RealSystemApi::CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) {
   return ::CopyFileW(from, to, fail_if_exists);
+}
+BOOL RealSystemApi::MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) {
+  return ::MoveFileExW(from, to, flags);
+}
+BOOL RealSystemApi::DeleteFileW(const wchar_t* path) { return ::DeleteFileW(path); }
+BOOL RealSystemApi::RemoveDirectoryW(const wchar_t* path) { return ::RemoveDirectoryW(path); }
+BOOL RealSystemApi::CreateDirectoryW(const wchar_t* path) {
+  return ::CreateDirectoryW(path, nullptr);
+}
+HANDLE RealSystemApi::CreateFileW(const wchar_t* path, DWORD access, DWORD share,
+                                  DWORD disposition, DWORD flags) {
+  return ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
 }
 DWORD RealSystemApi::GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) {
   return ::GetFileVersionInfoSizeW(path, handle);

@@ -51,6 +51,12 @@ class SystemApi {
   virtual UINT GetDriveTypeW(const wchar_t* root) = 0;
   virtual BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available,
                                    ULARGE_INTEGER* total, ULARGE_INTEGER* free) = 0;
+  virtual BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectors_per_cluster,
+                                 DWORD* bytes_per_sector, DWORD* free_clusters,
+                                 DWORD* total_clusters) = 0;
+  virtual BOOL GetVolumePathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) = 0;
+  // The file system's name ("NTFS", "FAT32", "exFAT") of the volume at `root`.
+  virtual BOOL GetVolumeFileSystemW(const wchar_t* root, wchar_t* name, DWORD size) = 0;
   virtual UINT SetErrorMode(UINT mode) = 0;
   virtual DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) = 0;
 
@@ -66,6 +72,12 @@ class SystemApi {
   // The error code of the last call that failed on this thread.
   virtual DWORD GetLastError() = 0;
   virtual BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) = 0;
+  virtual BOOL MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) = 0;
+  virtual BOOL DeleteFileW(const wchar_t* path) = 0;
+  virtual BOOL RemoveDirectoryW(const wchar_t* path) = 0;
+  virtual BOOL CreateDirectoryW(const wchar_t* path) = 0;
+  virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
+                             DWORD flags) = 0;
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
   virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) = 0;
   virtual BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
@@ -147,6 +159,10 @@ class RealSystemApi : public SystemApi {
   UINT GetDriveTypeW(const wchar_t* root) override;
   BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available, ULARGE_INTEGER* total,
                            ULARGE_INTEGER* free) override;
+  BOOL GetDiskFreeSpaceW(const wchar_t* root, DWORD* sectors_per_cluster, DWORD* bytes_per_sector,
+                         DWORD* free_clusters, DWORD* total_clusters) override;
+  BOOL GetVolumePathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) override;
+  BOOL GetVolumeFileSystemW(const wchar_t* root, wchar_t* name, DWORD size) override;
   UINT SetErrorMode(UINT mode) override;
   DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override;
   DWORD GetFileAttributesW(const wchar_t* path) override;
@@ -159,6 +175,12 @@ class RealSystemApi : public SystemApi {
   BOOL FindClose(HANDLE find) override;
   DWORD GetLastError() override;
   BOOL CopyFileW(const wchar_t* from, const wchar_t* to, BOOL fail_if_exists) override;
+  BOOL MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override;
+  BOOL DeleteFileW(const wchar_t* path) override;
+  BOOL RemoveDirectoryW(const wchar_t* path) override;
+  BOOL CreateDirectoryW(const wchar_t* path) override;
+  HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD flags) override;
   DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
   BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;
   BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,

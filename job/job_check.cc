@@ -16,7 +16,10 @@ namespace {
 // The folders of the script, checked; a line whose folder the batch file could not name copied
 // some other folder or none, and its source is only listed as not checked.
 RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) {
-  RunCheck run = {Sys().CurrentTime(), MachineName(), report_folder, {}, {}};
+  RunCheck run;
+  run.time = Sys().CurrentTime();
+  run.computer = MachineName();
+  run.destination = report_folder;
   for (const CommandFolders& folders : job.ScriptFolders()) {
     if (!UnnamableFolders({folders}).empty()) {
       run.not_checked.push_back(folders.source);
@@ -54,8 +57,11 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   return rules;
 }
 
-bool CheckBackup(const BackupJob& job, const WString& report_folder) {
-  const RunCheck run = CheckScriptFolders(job, report_folder);
+bool CheckBackup(const BackupJob& job, const WString& report_folder,
+                 const WStringList& look_lines, uint64_t files_kept) {
+  RunCheck run = CheckScriptFolders(job, report_folder);
+  run.look_lines = look_lines;
+  run.files_kept = files_kept;
   const WString report = WriteReportFiles(run, report_folder);
   OutputLines(SummaryLines(run, report));
   const bool all_in = AllInBackup(run);

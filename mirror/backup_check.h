@@ -25,9 +25,6 @@ struct FileMismatch {
   bool operator==(const FileMismatch&) const = default;
 };
 
-// At most this many mismatches and unreadable folders are named; all are counted.
-constexpr size_t kNamedProblemLimit = 50;
-
 struct FolderCheck {
   WString source;
   WString destination;

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
 #include "base/path.h"
 #include "base/system_api.h"
+#include "mirror/mirror_look.h"
 #include "test/temp_dir.h"
 
 namespace sollux {
@@ -141,9 +143,12 @@ class BackupCheckTest : public testing::Test {
   ScopedTempDir dir_;
 };
 
+// The look before the copying walks the same trees by the same rules: each row also says what
+// it finds the mirror about to do to the copy (a FAT stick, so an hour off is a clock shift).
 TEST_F(BackupCheckTest, NamesExactlyTheFilesRobocopyWouldCopyThatDidNotArrive) {
-  enum Copy { kSame, kNone, kLonger, kFolder };
+  enum Copy { kSame, kNone, kLonger, kFolder, kOnlyCopy };
   enum Expect { kInBackup, kMissing, kDifferent, kLeftOut };
+  enum Look { kUntouched, kReplaced, kPurged, kShift };
   const struct {
     const wchar_t* path;
     size_t size;
@@ -151,55 +156,82 @@ TEST_F(BackupCheckTest, NamesExactlyTheFilesRobocopyWouldCopyThatDidNotArrive) {
     int offset;  // seconds the copy's last-write time is off
     Expect expected;
     const wchar_t* copy_name = nullptr;  // another spelling of the name in the destination
+    Look look = kUntouched;
+    const wchar_t* doomed = nullptr;  // the entry the mirror deletes, when not `path`
   } cases[] = {
       {L"report.txt", 5, kSame, 0, kInBackup},
       {L"gone.txt", 5, kNone, 0, kMissing},
-      {L"resized.txt", 5, kLonger, 0, kDifferent},
-      {L"older3.txt", 5, kSame, -3, kDifferent},
-      {L"newer3.txt", 5, kSame, 3, kDifferent},
+      {L"resized.txt", 5, kLonger, 0, kDifferent, nullptr, kReplaced},
+      {L"older3.txt", 5, kSame, -3, kDifferent, nullptr, kReplaced},
+      {L"newer3.txt", 5, kSame, 3, kDifferent, nullptr, kReplaced},
       {L"older2.txt", 5, kSame, -2, kInBackup},
       {L"older1.txt", 5, kSame, -1, kInBackup},
-      {L"now a folder.txt", 5, kFolder, 0, kMissing},
-      {L"Report.DOCX", 5, kSame, 0, kInBackup, L"report.docx"},
+      {L"shifted.txt", 5, kSame, 3600, kDifferent, nullptr, kShift},
+      {L"shifted back.txt", 5, kSame, -3602, kDifferent, nullptr, kShift},
+      {L"shifted more.txt", 5, kSame, 3603, kDifferent, nullptr, kReplaced},
+      {L"now a folder.txt", 5, kFolder, 0, kMissing, nullptr, kPurged},
+      {L"Report.DOCX", 5, kSame, 0, kInBackup, L"report.docx"},  // only the case changed
       {L"\x00C4rger \x03A9mega\xFF21.txt", 5, kSame, 0, kInBackup,
        L"\x00E4RGER \x03C9MEGA\xFF41.TXT"},
       {L"sub\\deep\\kept.txt", 5, kSame, 0, kInBackup},
       {L"sub\\deep\\lost.txt", 5, kNone, 0, kMissing},
       {L"new folder\\only.txt", 5, kNone, 0, kMissing},
-      {L"limit.dat", 10, kNone, 0, kMissing},  // /max:10 keeps 10 bytes
-      {L"big.dat", 11, kNone, 0, kLeftOut},    // and leaves out 11
-      {L"old.bak", 5, kNone, 0, kLeftOut},     // /xf *.bak
+      {L"limit.dat", 10, kNone, 0, kMissing},     // /max:10 keeps 10 bytes
+      {L"big.dat", 11, kNone, 0, kLeftOut},       // and leaves out 11
+      {L"big old.dat", 11, kSame, -9, kLeftOut},  // whose old copy stays
+      {L"old.bak", 5, kNone, 0, kLeftOut},        // /xf *.bak
       {L"sub\\OLD.Bak", 5, kNone, 0, kLeftOut},
       {L"bak\\inside.txt", 5, kNone, 0, kLeftOut},  // /xd bak
       {L"sub\\BAK\\inside.txt", 5, kNone, 0, kLeftOut},
       {L"skip\\by path.txt", 5, kNone, 0, kLeftOut},  // /xd <source>\skip
       {L"sub\\skip\\not by path.txt", 5, kNone, 0, kMissing},
-      {L"junction\\inside.txt", 5, kNone, 0, kLeftOut},  // /xjd
-      {L"a\\b\\level3.txt", 5, kNone, 0, kMissing},      // /lev:3
+      {L"junction\\inside.txt", 5, kNone, 0, kLeftOut},     // /xjd
+      {L"junction\\extra.txt", 5, kOnlyCopy, 0, kLeftOut},  // not entered, so not purged
+      {L"a\\b\\level3.txt", 5, kNone, 0, kMissing},         // /lev:3
       {L"a\\b\\c\\level4.txt", 5, kNone, 0, kLeftOut},
+      {L"a\\b\\d\\extra.txt", 5, kOnlyCopy, 0, kLeftOut},  // deeper than robocopy looks
+      {L"extra.txt", 5, kOnlyCopy, 0, kLeftOut, nullptr, kPurged},
+      {L"extra folder\\x.bak", 5, kOnlyCopy, 0, kLeftOut, nullptr, kPurged, L"extra folder"},
+      {L"kept.bak", 5, kOnlyCopy, 0, kLeftOut},  // excluded names stay
+      {L"bak\\kept.txt", 5, kOnlyCopy, 0, kLeftOut},
+      {L"was a file", 5, kOnlyCopy, 0, kLeftOut, nullptr, kPurged},  // now a folder:
+      {L"was a file\\inside.txt", 5, kNone, 0, kMissing},
   };
-  uint64_t files = 0, bytes = 0, mismatches = 0;
+  uint64_t files = 0, bytes = 0, mismatches = 0, shifts = 0, doomed = 0;
   for (const auto& c : cases) {
-    Stage(c.path, std::string(c.size, 'x'));
+    if (c.copy != kOnlyCopy) Stage(c.path, std::string(c.size, 'x'));
     const WString copy = c.copy_name != nullptr ? c.copy_name : c.path;
-    if (c.copy == kSame) StageCopy(copy, std::string(c.size, 'x'), c.offset);
+    if (c.copy == kSame || c.copy == kOnlyCopy) StageCopy(copy, std::string(c.size, 'x'), c.offset);
     if (c.copy == kLonger) StageCopy(copy, std::string(c.size + 1, 'x'), c.offset);
     if (c.copy == kFolder) MakeFolders(Destination() + L"\\" + copy);
     files += c.expected != kLeftOut;
     bytes += c.expected != kLeftOut ? c.size : 0;
     mismatches += c.expected == kMissing || c.expected == kDifferent;
+    shifts += c.look == kShift;
+    doomed += c.look == kReplaced || c.look == kPurged;
   }
   ListingSystem system;
   system.reparse_name = L"junction";
   const ScopedSystemApi scoped(system);
   const CheckRules rules = {{L"*.bak"}, {L"bak", Source() + L"\\skip"}, 10, true, 3};
   const FolderCheck check = CheckFolder(Source(), Destination(), rules);
+  VolumeFacts fat;
+  fat.fat_times = true;
+  const FolderLook look = LookAtFolder(Source(), Destination(), rules, fat, nullptr);
 
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     const std::optional<FileProblem> problem = ProblemOf(check, c.path);
     EXPECT_EQ(c.expected == kMissing, problem == FileProblem::kMissing);
     EXPECT_EQ(c.expected == kDifferent, problem == FileProblem::kDifferent);
+    const WString doomed_path = c.doomed != nullptr ? c.doomed : c.path;
+    const auto entry =
+        std::find_if(look.doomed.begin(), look.doomed.end(),
+                     [&](const DoomedEntry& e) { return e.relative_path == doomed_path; });
+    EXPECT_EQ(c.look == kReplaced || c.look == kPurged, entry != look.doomed.end());
+    if (entry != look.doomed.end()) {
+      EXPECT_EQ(c.look == kReplaced, entry->replaced);
+    }
   }
   EXPECT_EQ(files, check.files_checked);
   EXPECT_EQ(bytes, check.bytes_checked);
@@ -209,6 +241,9 @@ TEST_F(BackupCheckTest, NamesExactlyTheFilesRobocopyWouldCopyThatDidNotArrive) {
   EXPECT_EQ(TreeState::kRead, check.destination_state);
   EXPECT_EQ(0u, check.unreadable_folder_count);
   EXPECT_TRUE(check.finished);
+  EXPECT_EQ(shifts, look.clock_shifts);
+  EXPECT_EQ(doomed, look.doomed.size());
+  EXPECT_EQ(2u, look.too_large);
 }
 
 // Without /xjd a junction is entered, but not a second one behind it, which might lead back up

@@ -221,6 +221,7 @@ WString ReportText(const RunCheck& run) {
     lines.insert(lines.end(), {L"", L"Not checked (the batch file could not name them):"});
     AddNamedLines(&lines, run.not_checked, run.not_checked.size());
   }
+  lines.insert(lines.end(), run.look_lines.begin(), run.look_lines.end());
   return JoinWithText(lines, kLineEnd) + kLineEnd;
 }
 
@@ -230,7 +231,10 @@ WString HistoryLine(const RunCheck& run) {
          Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L"; " +
          SizeText(TotalOf(run, &FolderCheck::bytes_checked)) + L"; " +
          Counted(TotalOf(run, &FolderCheck::files_not_in_backup), L"file", L"files") +
-         L" NOT in the backup" + IncompleteHistoryText(run);
+         L" NOT in the backup" + IncompleteHistoryText(run) +
+         (run.files_kept == 0
+              ? WString()
+              : L"; " + Counted(run.files_kept, L"file", L"files") + L" kept as versions");
 }
 
 bool AllInBackup(const RunCheck& run) {

@@ -20,6 +20,10 @@ struct RunCheck {
   WString destination;  // the computer's backup folder, e.g. E:\_Backup_\PC01
   std::vector<FolderCheck> folders;
   WStringList not_checked;  // folders that the batch file could not name
+  // What the look before the copying found and did, for the report; the files it kept as
+  // versions, for the history.
+  WStringList look_lines;
+  uint64_t files_kept = 0;
 };
 
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";
@@ -34,7 +38,7 @@ WString SizeText(uint64_t bytes);
 // The report's text, every line ending in CRLF.
 WString ReportText(const RunCheck& run);
 // The history's line for the run, without a line end; it counts the folders not checked
-// completely where there are any.
+// completely and the files kept as versions where there are any.
 WString HistoryLine(const RunCheck& run);
 // Whether every file is in the backup: none missing or different, and every folder checked
 // completely (both trees read to the end, no unreadable subfolder, none left unnamed).

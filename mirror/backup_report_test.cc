@@ -40,7 +40,8 @@ FolderCheck Folder(const WString& source, uint64_t files, uint64_t bytes, uint64
 }
 
 TEST(BackupReportTest, ReportFileIsUtf8WithByteOrderMarkAndCrLf) {
-  RunCheck run = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {L"C:\\Users\\anna\\\x0416\xD800"}};
+  RunCheck run = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {L"C:\\Users\\anna\\\x0416\xD800"},
+                  {},       0};
   run.folders.push_back(Folder(L"C:\\Users\\anna\\Documents", 1234, 1536, 0));
   FolderCheck photos = Folder(L"C:\\Users\\anna\\\x5199\x771F", 2, 3 * kGiB, 52);
   photos.mismatches = {{L"\x65E5\x672C.jpg", FileProblem::kMissing},
@@ -89,7 +90,8 @@ std::string Lines(int first, int last, const char* end) {
 
 TEST(BackupReportTest, HistoryKeepsTheLastThousandLines) {
   const RunCheck run = {
-      kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {Folder(L"C:\\Data", 12345, 5 * kGiB, 3)}, {}};
+      kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {Folder(L"C:\\Data", 12345, 5 * kGiB, 3)}, {},
+      {},       0};
   const std::string added =
       "2024-05-17 18:02:03; 1 folder; 12,345 files; 5.0 GB; 3 files NOT in the backup\r\n";
   const struct {
@@ -153,7 +155,7 @@ TEST(BackupReportTest, NumberTexts) {
 }
 
 TEST(BackupReportTest, SummaryLines) {
-  RunCheck all_in = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {}};
+  RunCheck all_in = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {}, {}, 0};
   for (int i = 0; i < 14; ++i) {
     all_in.folders.push_back(Folder(L"C:\\F" + std::to_wstring(i), i == 0 ? 12332 : 1,
                                     i == 0 ? 41016937267 - 13 : 1, 0));

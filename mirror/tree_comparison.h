@@ -14,6 +14,9 @@ namespace sollux {
 
 enum class TreeState { kRead, kMissing, kUnreadable };
 
+// At most this many files and folders of a kind are named; all are counted.
+constexpr size_t kNamedProblemLimit = 50;
+
 // Every `relative` is the folder below the tops that holds the entry ("" for the tops).
 class ComparisonVisitor {
  public:

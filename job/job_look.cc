@@ -1,0 +1,253 @@
+#include "job/job_look.h"
+
+#include <algorithm>
+
+#include "base/console.h"
+#include "base/messages.h"
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/text.h"
+#include "mirror/backup_report.h"
+
+namespace sollux {
+namespace {
+
+// Names shown on the console for one list; the report names up to kNamedProblemLimit.
+constexpr size_t kConsoleNames = 3;
+constexpr size_t kConsoleNotKept = 5;
+constexpr uint64_t kMarginPercent = 1;
+
+WString Files(uint64_t count) { return CountText(count) + (count == 1 ? L" file" : L" files"); }
+
+// The first `limit` names, joined; "..." when there are more.
+WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
+  WStringList shown(names.begin(), names.begin() + std::min(limit, names.size()));
+  WString text = JoinWithText(shown, L", ");
+  return total > shown.size() ? text + L", ..." : text;
+}
+
+void AddNamed(WStringList* lines, const WStringList& names, uint64_t total) {
+  for (const WString& name : names) lines->push_back(L"  " + name);
+  if (total > names.size())
+    lines->push_back(L"  ... and " + CountText(total - names.size()) + L" more");
+}
+
+// `path` is `folder` or lies below it (letter case ignored).
+bool Within(const WString& path, const WString& folder) {
+  const WString p = WithoutTrailingSeparator(NormalizeSeparators(path, L'\\'));
+  const WString f = WithoutTrailingSeparator(NormalizeSeparators(folder, L'\\'));
+  if (p.size() < f.size() || !EqualsIgnoreCase(p.substr(0, f.size()), f)) return false;
+  return p.size() == f.size() || p[f.size()] == L'\\';
+}
+
+struct Space {
+  VolumeFacts facts;
+  WString drive;  // "E:"
+  uint64_t available = 0;
+  uint64_t total = 0;
+  bool known = false;
+};
+
+Space SpaceOf(const WString& folder) {
+  Space space;
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!Sys().GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1)) return space;
+  space.drive = WithoutTrailingSeparator(WString(root));
+  DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
+  if (Sys().GetDiskFreeSpaceW(root, &sectors, &bytes, &free_clusters, &clusters)) {
+    space.facts.cluster_size = uint64_t{sectors} * bytes;
+  }
+  wchar_t name[MAX_PATH + 1] = {};
+  if (Sys().GetVolumeFileSystemW(root, name, MAX_PATH + 1)) {
+    const WString system = name;
+    space.facts.fat32 = EqualsIgnoreCase(system, L"FAT32") || EqualsIgnoreCase(system, L"FAT");
+    space.facts.fat_times = space.facts.fat32 || EqualsIgnoreCase(system, L"exFAT");
+  }
+  ULARGE_INTEGER available = {}, total = {}, free = {};
+  space.known = Sys().GetDiskFreeSpaceExW(root, &available, &total, &free) != FALSE;
+  space.available = available.QuadPart;
+  space.total = total.QuadPart;
+  return space;
+}
+
+}  // namespace
+
+MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
+                         const WString& computer_folder)
+    : job_(job), backup_folder_(backup_folder), computer_folder_(computer_folder) {}
+
+bool MirrorGuard::Lock() {
+  lock_ = std::make_unique<BackupLock>(computer_folder_);
+  if (lock_->state() == BackupLock::State::kBusy) {
+    ErrorLine(L"Another Sollux backup to " + backup_folder_ +
+              L" is running; this run did nothing.");
+    return false;
+  }
+  keep_versions_ = lock_->state() == BackupLock::State::kHeld;
+  if (!keep_versions_) {
+    const WString line = L"The lock " + lock_->path() + L" could not be made (error " +
+                         std::to_wstring(lock_->error()) + L"); no versions are kept in this run";
+    ErrorLine(line);
+    report_.lines.push_back(line);
+  }
+  return true;
+}
+
+void MirrorGuard::BeforeCopying() {
+  const Space space = SpaceOf(computer_folder_);
+  store_ = std::make_unique<VersionStore>(backup_folder_, computer_folder_, Sys().CurrentTime());
+  for (const CommandFolders& folders : job_.ScriptFolders()) {
+    if (UnnamableFolders({folders}).empty()) LookAt(folders, space.facts);
+  }
+  for (Folder& folder : folders_) KeepVersions(&folder);
+  MakeRoom();
+}
+
+void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
+  const LookProgress progress = [&folders](uint64_t files) {
+    ShowProgress(L"Looking at " + folders.source + L": " + Files(files));
+  };
+  Folder folder;
+  folder.look = LookAtFolder(folders.source, folders.destination, job_.CheckRulesFor(folders),
+                             volume, progress);
+  ClearProgress();
+  report_.large_change = report_.large_change || folder.look.LargeChange();
+  folders_.push_back(std::move(folder));
+}
+
+// The versions folder must never lie inside, or hold, a folder that a line mirrors.
+bool MirrorGuard::VersionsAllowed(const CommandFolders& folders) const {
+  const WString versions = store_->versions_folder();
+  for (const WString& folder : {folders.source, folders.destination}) {
+    if (Within(folder, versions) || Within(versions, folder)) return false;
+  }
+  return true;
+}
+
+void MirrorGuard::KeepVersions(Folder* folder) {
+  const bool allowed = VersionsAllowed({folder->look.source, folder->look.destination});
+  if (keep_versions_ && allowed) folder->kept = store_->Keep(folder->look);
+  if (!keep_versions_ || !allowed) {
+    for (const DoomedEntry& entry : folder->look.doomed) {
+      folder->kept.not_kept += entry.files;
+      if (folder->kept.not_kept_names.size() < kNamedProblemLimit) {
+        folder->kept.not_kept_names.push_back(
+            JoinedPath(WithoutTrailingSeparator(folder->look.destination), entry.relative_path));
+      }
+    }
+  }
+  report_.files_kept += folder->kept.files_kept;
+  SayBefore(*folder);
+}
+
+// One console line per thing to say, and the report's block with the first names of each list.
+void MirrorGuard::SayBefore(const Folder& folder) {
+  const FolderLook& look = folder.look;
+  const FolderVersions& kept = folder.kept;
+  const WString& source = look.source;
+  const WString run = store_->run_folder();
+  WStringList console, lines = {L"", L"Before the copying: " + source};
+  if (kept.files_kept != 0) {
+    console.push_back(source + L": " + Files(kept.files_kept) + L" kept as versions in " + run);
+    lines.push_back(L"Kept as versions: " + Files(kept.files_kept) + L" in " + run);
+  }
+  if (look.LargeChange()) {
+    const WString line = L"LARGE CHANGE: the mirror deletes or replaces " +
+                         CountText(look.files_purged + look.files_replaced) + L" of the " +
+                         Files(look.backup_files) + L" of its backup; if that was not meant, " +
+                         L"copy them back from " + run;
+    console.push_back(source + L": " + line);
+    lines.push_back(line);
+  }
+  for (size_t i = 0; i < kept.not_kept_names.size(); ++i) {
+    const WString line =
+        L"not kept as a version, the mirror may delete it: " + kept.not_kept_names[i];
+    if (i < kConsoleNotKept) console.push_back(source + L": " + line);
+    lines.push_back(line);
+  }
+  if (kept.not_kept > kept.not_kept_names.size()) {
+    lines.push_back(L"  ... and " + CountText(kept.not_kept - kept.not_kept_names.size()) +
+                    L" more not kept");
+  }
+  if (kept.stopped) {
+    console.push_back(source + L": the stick stopped answering; no more versions were kept");
+    lines.push_back(L"The stick stopped answering; no more versions were kept");
+  }
+  SayLists(look, &console, &lines);
+  ClearProgress();
+  if (!console.empty()) OutputLines(console);
+  if (lines.size() > 2) report_.lines.insert(report_.lines.end(), lines.begin(), lines.end());
+}
+
+void MirrorGuard::SayLists(const FolderLook& look, WStringList* console, WStringList* lines) {
+  const WString& source = look.source;
+  if (look.too_large != 0) {
+    console->push_back(source + L": " + Files(look.too_large) + L" left out for their size: " +
+                       FirstNames(look.too_large_names, look.too_large, kConsoleNames));
+    lines->push_back(L"Left out for their size: " + Files(look.too_large));
+    AddNamed(lines, look.too_large_names, look.too_large);
+  }
+  if (look.online_only != 0) {
+    const WString line = Files(look.online_only) + L" online only; " +
+                         SizeText(look.online_only_bytes) + L" will be downloaded to this PC";
+    console->push_back(source + L": " + line);
+    lines->push_back(L"Online only: " + line);
+    AddNamed(lines, look.online_only_names, look.online_only);
+  }
+  if (look.clock_shifts != 0) {
+    lines->push_back(L"Clock shifts: " + Files(look.clock_shifts) +
+                     L" an hour off on the stick, copied again, not kept as versions");
+  }
+  if (!look.unreadable_destination.empty()) {
+    const WString line = CountText(look.unreadable_destination.size()) +
+                         L" backup folders could not be read; what the mirror deletes there is "
+                         L"not kept as a version";
+    console->push_back(source + L": " + line);
+    lines->push_back(line + L":");
+    AddNamed(lines, look.unreadable_destination, look.unreadable_destination.size());
+  }
+}
+
+// Old runs' versions go, oldest first, until the copies fit; never in a run with a large
+// change, whose old versions may hold the only good copies.
+void MirrorGuard::MakeRoom() {
+  Space space = SpaceOf(computer_folder_);
+  if (!space.known) return;
+  uint64_t needed = space.total / 100 * kMarginPercent;
+  for (const Folder& folder : folders_) needed += folder.look.room_needed;
+  if (!report_.large_change) {
+    for (const WString& run : store_->EarlierRuns()) {
+      if (space.available >= needed) break;
+      const uint64_t files = store_->DeleteRun(run);
+      const WString line = L"Old versions deleted to make room: " + store_->versions_folder() +
+                           L"\\" + run + L" (" + Files(files) + L")";
+      OutputLine(line);
+      report_.lines.push_back(line);
+      space = SpaceOf(computer_folder_);
+    }
+  }
+  if (space.available < needed) SayRoom(needed - space.available, space.drive, space.available);
+}
+
+void MirrorGuard::SayRoom(uint64_t shortfall, const WString& drive, uint64_t available) {
+  const WString line = L"The backup needs " + SizeText(shortfall) + L" more than " + drive +
+                       L" has free (" + SizeText(available) +
+                       L"); some files will not fit: make room or use a larger stick";
+  OutputLine(line);
+  report_.lines.push_back(line);
+}
+
+void MirrorGuard::AfterCopying(bool ran) {
+  if (!store_) return;
+  for (Folder& folder : folders_) {
+    // What went back is no longer among the versions.
+    if (ran) {
+      report_.files_kept -= store_->RestoreMissing(folder.look, folder.kept);
+    } else {
+      store_->PutBack(folder.look);
+      report_.files_kept = 0;
+    }
+  }
+}
+
+}  // namespace sollux

@@ -1,0 +1,69 @@
+// What a backup run does around its batch file so that nothing the mirror removes is lost: one
+// run at a time (the lock), the look before the copying, the versions, the room on the stick,
+// the lines said before the copying, and the move back of a replaced file whose new copy did
+// not arrive.
+#ifndef SOLLUX_JOB_JOB_LOOK_H_
+#define SOLLUX_JOB_JOB_LOOK_H_
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "base/wstring.h"
+#include "job/backup_job.h"
+#include "mirror/backup_lock.h"
+#include "mirror/mirror_look.h"
+#include "mirror/versions.h"
+
+namespace sollux {
+
+// What the report and the history get from the look.
+struct LookReport {
+  WStringList lines;  // the report's part, without line ends
+  uint64_t files_kept = 0;
+  bool large_change = false;
+};
+
+class MirrorGuard {
+ public:
+  // `backup_folder` is the job's destination (E:\_Backup_), `computer_folder` the computer's
+  // folder in it.
+  MirrorGuard(const BackupJob& job, const WString& backup_folder, const WString& computer_folder);
+  MirrorGuard(const MirrorGuard&) = delete;
+  MirrorGuard& operator=(const MirrorGuard&) = delete;
+
+  // False when another run holds the lock: then it has said so, and the run must do nothing.
+  bool Lock();
+  // The look, the versions and the room, with their console lines.
+  void BeforeCopying();
+  // After the batch file ran (or, with `ran` false, never ran): replaced files whose copy did
+  // not arrive go back; when nothing ran, everything goes back.
+  void AfterCopying(bool ran);
+  const LookReport& report() const { return report_; }
+
+ private:
+  struct Folder {
+    FolderLook look;
+    FolderVersions kept;
+  };
+  void LookAt(const CommandFolders& folders, const VolumeFacts& volume);
+  void KeepVersions(Folder* folder);
+  bool VersionsAllowed(const CommandFolders& folders) const;
+  void MakeRoom();
+  void SayBefore(const Folder& folder);
+  static void SayLists(const FolderLook& look, WStringList* console, WStringList* lines);
+  void SayRoom(uint64_t shortfall, const WString& drive, uint64_t available);
+
+  const BackupJob& job_;
+  const WString backup_folder_;
+  const WString computer_folder_;
+  std::unique_ptr<BackupLock> lock_;
+  std::unique_ptr<VersionStore> store_;
+  std::vector<Folder> folders_;
+  bool keep_versions_ = false;
+  LookReport report_;
+};
+
+}  // namespace sollux
+
+#endif  // SOLLUX_JOB_JOB_LOOK_H_

@@ -1,0 +1,38 @@
+// One backup at a time to a computer's folder: Sollux.lock held open with no sharing from
+// before the look until after the check. Only an open handle blocks; a file left behind by a
+// run that died is opened again (and deleted when closed).
+#ifndef SOLLUX_MIRROR_BACKUP_LOCK_H_
+#define SOLLUX_MIRROR_BACKUP_LOCK_H_
+
+#include "base/win.h"
+#include "base/wstring.h"
+
+namespace sollux {
+
+inline constexpr wchar_t kLockFileName[] = L"Sollux.lock";
+
+class BackupLock {
+ public:
+  enum class State { kHeld, kBusy, kFailed };
+
+  // Creates the computer's folder when it is missing (the first backup) and opens the lock,
+  // trying again for about 2 seconds while another process holds it.
+  explicit BackupLock(const WString& computer_folder);
+  ~BackupLock();
+  BackupLock(const BackupLock&) = delete;
+  BackupLock& operator=(const BackupLock&) = delete;
+
+  State state() const { return state_; }
+  DWORD error() const { return error_; }
+  const WString& path() const { return path_; }
+
+ private:
+  WString path_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  State state_ = State::kFailed;
+  DWORD error_ = 0;
+};
+
+}  // namespace sollux
+
+#endif  // SOLLUX_MIRROR_BACKUP_LOCK_H_

@@ -1,0 +1,261 @@
+#include "mirror/versions.h"
+
+#include <algorithm>
+#include <string>
+
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/text.h"
+#include "base/time_text.h"
+#include "mirror/backup_check.h"
+#include "mirror/tree_listing.h"
+
+namespace sollux {
+namespace {
+
+// Windows' own moves, with neither copying nor replacing: a rename on the stick.
+constexpr DWORD kRenameOnly = 0;
+
+WString Openable(const WString& path) {
+  const WString form = LongPathForm(path);
+  return form.empty() ? path : form;
+}
+
+bool Exists(const WString& path) {
+  return Sys().GetFileAttributesW(Openable(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Creates `folder` and every missing level above it, in the \\?\ form, so that paths of 260
+// characters and more work.
+bool MakeFolders(const WString& folder) {
+  WStringList missing;
+  for (WString level = WithoutTrailingSeparator(folder); !level.empty() && !Exists(level);
+       level = DirectoryPart(level)) {
+    missing.push_back(level);
+    if (DirectoryPart(level) == level) break;
+  }
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (!Sys().CreateDirectoryW(Openable(*level).c_str()) && !Exists(*level)) return false;
+  }
+  return true;
+}
+
+std::string ReadAll(const WString& path) {
+  FILE* file = Sys().OpenFile(Openable(path).c_str(), L"rb");
+  if (file == nullptr) return std::string();
+  std::string bytes(4096, '\0'), all;
+  for (size_t read; (read = Sys().ReadFromFile(bytes.data(), 1, bytes.size(), file)) > 0;) {
+    all.append(bytes, 0, read);
+  }
+  Sys().CloseFile(file);
+  return all;
+}
+
+bool WriteAll(const WString& path, const std::string& bytes, const wchar_t* mode) {
+  FILE* file = Sys().OpenFile(Openable(path).c_str(), mode);
+  if (file == nullptr) return false;
+  const bool written = Sys().WriteToFile(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return Sys().CloseFile(file) == 0 && written;
+}
+
+// Run names are ASCII digits, blanks and full stops, with " (2)" for a second run in a second.
+std::string Narrow(const WString& name) { return std::string(name.begin(), name.end()); }
+
+WStringList RunNames(const std::string& bytes) {
+  WStringList names;
+  for (const WString& line : SplitAtChar(WString(bytes.begin(), bytes.end()), L'\n')) {
+    const WString name = line.ends_with(L'\r') ? line.substr(0, line.size() - 1) : line;
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+// Deletes a tree deepest first, clearing read-only attributes; the files it deleted.
+uint64_t DeleteTree(const WString& top) {
+  uint64_t files = 0;
+  WStringList pending = {ListingForm(top)}, folders;
+  std::vector<ListedEntry> entries;
+  while (!pending.empty()) {
+    const WString folder = pending.back();
+    pending.pop_back();
+    folders.push_back(folder);
+    ListFolder(folder, &entries);
+    for (const ListedEntry& entry : entries) {
+      const WString path = folder + L"\\" + entry.name;
+      if (entry.IsFolder() && !entry.IsReparsePoint()) {
+        pending.push_back(path);
+        continue;
+      }
+      Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (entry.IsFolder() ? Sys().RemoveDirectoryW(path.c_str())
+                           : Sys().DeleteFileW(path.c_str())) {
+        files += entry.IsFolder() ? 0 : 1;
+      }
+    }
+  }
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    Sys().SetFileAttributesW(folder->c_str(), FILE_ATTRIBUTE_NORMAL);
+    Sys().RemoveDirectoryW(folder->c_str());
+  }
+  return files;
+}
+
+// Equal as robocopy's /fft compares them; false when either is missing.
+bool SameFiles(const WString& a, const WString& b) {
+  WIN32_FILE_ATTRIBUTE_DATA x = {}, y = {};
+  if (!Sys().GetFileAttributesExW(a.c_str(), &x) || !Sys().GetFileAttributesExW(b.c_str(), &y)) {
+    return false;
+  }
+  auto entry = [](const WIN32_FILE_ATTRIBUTE_DATA& data) {
+    ListedEntry e;
+    e.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    e.write_time =
+        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return e;
+  };
+  return SameFile(entry(x), entry(y));
+}
+
+}  // namespace
+
+WString RunFolderName(int64_t time) { return FormatTime(time, L"%Y-%m-%d %H.%M.%S"); }
+
+VersionStore::VersionStore(const WString& backup_folder, const WString& computer_folder,
+                           int64_t time)
+    : backup_folder_(WithoutTrailingSeparator(backup_folder)),
+      versions_folder_(WithTrailingSeparator(computer_folder) + kVersionsFolderName),
+      run_name_(RunFolderName(time)) {
+  const WString base = run_name_;
+  for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_); ++n) {
+    run_name_ = base + L" (" + std::to_wstring(n) + L")";
+  }
+  run_folder_ = versions_folder_ + L"\\" + run_name_;
+}
+
+bool VersionStore::MakeRunFolder() {
+  if (made_) return true;
+  if (!MakeFolders(run_folder_)) return false;
+  WriteAll(versions_folder_ + L"\\" + kRunListFileName, Narrow(run_name_) + "\r\n", L"ab");
+  made_ = true;
+  return true;
+}
+
+// E:\_Backup_\PC01\C\Users\anna\Documents and plan.xlsx:
+// <run>\PC01\C\Users\anna\Documents\plan.xlsx
+WString VersionStore::KeptPath(const WString& destination, const WString& relative) const {
+  const WString full = JoinedPath(WithoutTrailingSeparator(destination), relative);
+  WString below = full;
+  if (below.size() > backup_folder_.size() &&
+      EqualsIgnoreCase(below.substr(0, backup_folder_.size()), backup_folder_) &&
+      below[backup_folder_.size()] == L'\\') {
+    below = below.substr(backup_folder_.size() + 1);
+  } else {
+    below = JoinWithChar(SplitText(below, L":"), L'\\');  // not below the backup folder
+  }
+  return run_folder_ + L"\\" + below;
+}
+
+bool VersionStore::Move(const WString& from, const WString& to) {
+  if (!MakeFolders(DirectoryPart(to))) return false;
+  return Sys().MoveFileExW(Openable(from).c_str(), Openable(to).c_str(), kRenameOnly) != FALSE;
+}
+
+void VersionStore::NotKept(const WString& path, uint64_t files, FolderVersions* result) {
+  result->not_kept += files;
+  if (result->not_kept_names.size() < kNamedProblemLimit) result->not_kept_names.push_back(path);
+  if (!Exists(versions_folder_)) result->stopped = true;
+}
+
+// A folder that cannot move whole (a file inside is open) moves entry by entry.
+void VersionStore::MoveTree(const WString& from, const WString& to, FolderVersions* result) {
+  std::vector<ListedEntry> entries;
+  if (ListFolder(ListingForm(from), &entries) != ListingState::kListed) {
+    return NotKept(from, 1, result);
+  }
+  for (const ListedEntry& entry : entries) {
+    if (result->stopped) return;
+    const WString source = from + L"\\" + entry.name, target = to + L"\\" + entry.name;
+    if (Move(source, target)) {
+      result->files_kept += entry.IsFolder() ? 0 : 1;
+    } else if (entry.IsFolder()) {
+      MoveTree(source, target, result);
+    } else {
+      NotKept(source, 1, result);
+    }
+  }
+  Sys().RemoveDirectoryW(Openable(from).c_str());
+}
+
+FolderVersions VersionStore::Keep(const FolderLook& look) {
+  FolderVersions result;
+  for (const DoomedEntry& entry : look.doomed) {
+    if (result.stopped) break;
+    const WString from =
+        JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path);
+    if (!MakeRunFolder()) {
+      NotKept(from, entry.files, &result);
+      continue;
+    }
+    const WString to = KeptPath(look.destination, entry.relative_path);
+    if (Move(from, to)) {
+      result.files_kept += entry.files;
+      if (entry.replaced) result.replaced_kept.push_back(entry.relative_path);
+    } else if (entry.folder) {
+      MoveTree(from, to, &result);
+    } else {
+      NotKept(from, entry.files, &result);
+    }
+  }
+  return result;
+}
+
+uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersions& kept) {
+  uint64_t restored = 0;
+  for (const WString& relative : kept.replaced_kept) {
+    const WString place =
+        Openable(JoinedPath(WithoutTrailingSeparator(look.destination), relative));
+    const WString kept_path = Openable(KeptPath(look.destination, relative));
+    const WString source = Openable(JoinedPath(WithoutTrailingSeparator(look.source), relative));
+    if (!Exists(kept_path) || !Exists(source) || SameFiles(source, place)) continue;
+    // No copy, or a partial or stale one (the stick full, the file held open).
+    Sys().SetFileAttributesW(place.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Sys().DeleteFileW(place.c_str());
+    if (Sys().MoveFileExW(kept_path.c_str(), place.c_str(), kRenameOnly)) ++restored;
+  }
+  return restored;
+}
+
+void VersionStore::PutBack(const FolderLook& look) {
+  for (const DoomedEntry& entry : look.doomed) {
+    const WString place =
+        Openable(JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path));
+    const WString kept_path = Openable(KeptPath(look.destination, entry.relative_path));
+    if (Exists(kept_path) && !Exists(place)) {
+      Sys().MoveFileExW(kept_path.c_str(), place.c_str(), kRenameOnly);
+    }
+  }
+}
+
+WStringList VersionStore::EarlierRuns() const {
+  WStringList runs;
+  for (const WString& name : RunNames(ReadAll(versions_folder_ + L"\\" + kRunListFileName))) {
+    if (name != run_name_ && std::find(runs.begin(), runs.end(), name) == runs.end() &&
+        Exists(versions_folder_ + L"\\" + name)) {
+      runs.push_back(name);
+    }
+  }
+  return runs;
+}
+
+uint64_t VersionStore::DeleteRun(const WString& name) {
+  const uint64_t files = DeleteTree(versions_folder_ + L"\\" + name);
+  std::string rest;
+  const WString list = versions_folder_ + L"\\" + kRunListFileName;
+  for (const WString& run : RunNames(ReadAll(list))) {
+    if (run != name) rest += Narrow(run) + "\r\n";
+  }
+  WriteAll(list, rest, L"wb");
+  return files;
+}
+
+}  // namespace sollux

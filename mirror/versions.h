@@ -1,0 +1,72 @@
+// What a mirror would destroy, kept on the stick: before the batch file runs, every file and
+// folder that /purge would delete or a copy would overwrite is moved (renamed, never copied)
+// into one folder per run, `<computer folder>\Sollux-versions\<YYYY-MM-DD HH.MM.SS>`, keeping
+// its path below the backup folder. Old runs make room when the stick is full.
+#ifndef SOLLUX_MIRROR_VERSIONS_H_
+#define SOLLUX_MIRROR_VERSIONS_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "base/wstring.h"
+#include "mirror/mirror_look.h"
+
+namespace sollux {
+
+inline constexpr wchar_t kVersionsFolderName[] = L"Sollux-versions";
+// The runs' folders in the order they were made, one name per line: a clock set back would
+// disorder their names.
+inline constexpr wchar_t kRunListFileName[] = L"Sollux-runs.txt";
+
+// What one folder's versions came to.
+struct FolderVersions {
+  uint64_t files_kept = 0;
+  WStringList replaced_kept;   // below the destination folder, for the move back
+  uint64_t not_kept = 0;       // files that could not be moved
+  WStringList not_kept_names;  // full paths, the first kNamedProblemLimit
+  bool stopped = false;        // the stick stopped answering
+};
+
+class VersionStore {
+ public:
+  // `backup_folder` is the folder below which every destination lies (E:\_Backup_);
+  // `computer_folder` the computer's folder in it; `time` the run's start.
+  VersionStore(const WString& backup_folder, const WString& computer_folder, int64_t time);
+
+  // The run's folder; made on the first move, distinct from every earlier run's.
+  const WString& run_folder() const { return run_folder_; }
+  const WString& versions_folder() const { return versions_folder_; }
+
+  // Moves what the mirror of `look` would delete or replace into the run's folder.
+  FolderVersions Keep(const FolderLook& look);
+  // After the batch file: a replaced file whose new copy did not arrive goes back to its place,
+  // over whatever is left there. Returns the files moved back.
+  uint64_t RestoreMissing(const FolderLook& look, const FolderVersions& kept);
+  // When the batch file never ran: every entry kept goes back where nothing took its place.
+  void PutBack(const FolderLook& look);
+
+  // The runs' folders in the order they were made, oldest first, the current run excluded.
+  WStringList EarlierRuns() const;
+  // Deletes one earlier run's folder (read-only files too) and its line; the files it held.
+  uint64_t DeleteRun(const WString& name);
+
+ private:
+  WString KeptPath(const WString& destination, const WString& relative) const;
+  bool MakeRunFolder();
+  bool Move(const WString& from, const WString& to);
+  void MoveTree(const WString& from, const WString& to, FolderVersions* result);
+  void NotKept(const WString& path, uint64_t files, FolderVersions* result);
+
+  WString backup_folder_;
+  WString versions_folder_;
+  WString run_folder_;
+  WString run_name_;
+  bool made_ = false;
+};
+
+// The run's stamp as its folder's name: "2026-12-09 09.30.00" (local time).
+WString RunFolderName(int64_t time);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_MIRROR_VERSIONS_H_
