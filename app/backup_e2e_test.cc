@@ -3,6 +3,9 @@
 // robocopy and timeout calls that cmd.exe makes, recorded by stand-ins.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "app/registry.h"
 #include "base/environment.h"
 #include "base/text_file.h"
@@ -300,6 +303,111 @@ TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
   EXPECT_EQ(2, std::count(runs.begin(), runs.end(), '\n')) << runs;
   EXPECT_NE(std::string::npos, runs.find(counts + "4 files NOT in the backup\r\n")) << runs;
   EXPECT_TRUE(runs.ends_with(counts + "0 files NOT in the backup\r\n")) << runs;
+}
+
+// Every file below `folder`, by its path below it, with its bytes.
+std::map<std::wstring, std::string> FilesBelow(const std::wstring& folder) {
+  std::map<std::wstring, std::string> files;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      files[name] = test::ReadFileBytes(folder + L"\\" + name);
+      continue;
+    }
+    for (const auto& [path, bytes] : FilesBelow(folder + L"\\" + name)) {
+      files[name + L"\\" + path] = bytes;
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return files;
+}
+
+// The runs' folders below Sollux-versions, in the order of their names.
+std::vector<std::wstring> RunFolders(const std::wstring& versions) {
+  std::vector<std::wstring> runs;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW((versions + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return runs;
+  do {
+    const std::wstring name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && name != L"." && name != L"..") {
+      runs.push_back(versions + L"\\" + name);
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  std::sort(runs.begin(), runs.end());
+  return runs;
+}
+
+// With the mirroring stand-in, a whole cycle: the first run copies; after a deletion and an
+// edit the second keeps exactly the old bytes of both in one versions folder; after the
+// folder is emptied the third keeps all of its files there too, and says so with exit code 3.
+TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
+  SetPlumaSettings();
+  ScopedEnvironmentVariable mirror(L"SOLLUX_STANDIN_MIRROR", L"1");
+  const std::wstring source = data_ / kJapaneseFolder;
+  std::map<std::wstring, std::string> originals = {{L"plan.txt", "plan v1"},
+                                                   {L"gone.txt", "soon gone"}};
+  for (int i = 0; i < 12; ++i) originals[L"sub\\" + std::to_wstring(10 + i) + L".txt"] = "x";
+  for (const auto& [name, bytes] : originals) test::WriteFileBytes(source + L"\\" + name, bytes);
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  const std::wstring computer = L"E:\\_Backup_\\" + ComputerName();
+  const std::wstring below_backup = copy.substr(std::wstring(L"E:\\_Backup_\\").size());
+  const std::wstring versions = computer + L"\\Sollux-versions";
+  const size_t earlier = RunFolders(versions).size();  // of the tests before
+
+  ASSERT_EQ(0u, RunSollux().exit_code);
+  EXPECT_EQ(originals, FilesBelow(copy));
+  EXPECT_EQ(earlier, RunFolders(versions).size());
+
+  ::DeleteFileW((source + L"\\gone.txt").c_str());
+  test::WriteFileBytes(source + L"\\plan.txt", "plan v2, longer");
+  const auto second = RunSollux();
+  EXPECT_EQ(0u, second.exit_code) << second.out;
+  ASSERT_EQ(earlier + 1, RunFolders(versions).size());
+  EXPECT_EQ((std::map<std::wstring, std::string>{{below_backup + L"\\gone.txt", "soon gone"},
+                                                 {below_backup + L"\\plan.txt", "plan v1"}}),
+            FilesBelow(RunFolders(versions)[earlier]));
+  EXPECT_EQ("plan v2, longer", test::ReadFileBytes(copy + L"\\plan.txt"));
+  EXPECT_NE(std::string::npos, second.out.find(": 2 files kept as versions in ")) << second.out;
+
+  std::map<std::wstring, std::string> last = FilesBelow(source);
+  for (const auto& [name, bytes] : last) ::DeleteFileW((source + L"\\" + name).c_str());
+  const auto third = RunSollux();
+  EXPECT_EQ(3u, third.exit_code) << third.out;
+  ASSERT_EQ(earlier + 2, RunFolders(versions).size());
+  std::map<std::wstring, std::string> kept;
+  for (const auto& [name, bytes] : last) kept[below_backup + L"\\" + name] = bytes;
+  EXPECT_EQ(kept, FilesBelow(RunFolders(versions)[earlier + 1]));
+  EXPECT_TRUE(FilesBelow(copy).empty());
+  EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(source + L": LARGE CHANGE: "))
+      << third.out;
+}
+
+// While another run holds the lock, a run says so, exits with 1 and changes nothing.
+TEST_F(BackupRun, WithStickSecondRunAtOnceDoesNothing) {
+  SetPlumaSettings();
+  const std::wstring computer = L"E:\\_Backup_\\" + ComputerName();
+  test::MakeFolders(computer);
+  const HANDLE lock = ::CreateFileW((computer + L"\\Sollux.lock").c_str(), GENERIC_WRITE, 0,
+                                    nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, lock);
+  const auto before = FilesBelow(L"E:\\_Backup_");
+  const auto run = RunSollux();
+  const auto after = FilesBelow(L"E:\\_Backup_");
+  ::CloseHandle(lock);
+  EXPECT_EQ(1u, run.exit_code);
+  EXPECT_EQ(MissingFolderLine() +
+                "Another Sollux backup to E:\\_Backup_ is running; this run did nothing.\n",
+            run.err);
+  EXPECT_TRUE(runner_.RecordedCalls().empty());
+  EXPECT_EQ(before, after);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+            ::GetFileAttributesW(BatchFile(ExpectedSources(true).back()).c_str()));
 }
 
 TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {

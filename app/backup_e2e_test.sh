@@ -27,6 +27,6 @@ run() {
 rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
-run 5 'BackupRun.WithStick*'
+run 7 'BackupRun.WithStick*'
 "$tools/wine-drives.sh" "$prefix"
 run 2 'BackupRun.WithoutStick*'

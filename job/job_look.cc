@@ -74,7 +74,9 @@ Space SpaceOf(const WString& folder) {
 
 MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
                          const WString& computer_folder)
-    : job_(job), backup_folder_(backup_folder), computer_folder_(computer_folder) {}
+    : job_(job),
+      backup_folder_(NormalizeSeparators(backup_folder, L'\\')),
+      computer_folder_(computer_folder) {}
 
 bool MirrorGuard::Lock() {
   lock_ = std::make_unique<BackupLock>(computer_folder_);

@@ -122,8 +122,9 @@ WString RunFolderName(int64_t time) { return FormatTime(time, L"%Y-%m-%d %H.%M.%
 
 VersionStore::VersionStore(const WString& backup_folder, const WString& computer_folder,
                            int64_t time)
-    : backup_folder_(WithoutTrailingSeparator(backup_folder)),
-      versions_folder_(WithTrailingSeparator(computer_folder) + kVersionsFolderName),
+    : backup_folder_(WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\'))),
+      versions_folder_(WithTrailingSeparator(NormalizeSeparators(computer_folder, L'\\')) +
+                       kVersionsFolderName),
       run_name_(RunFolderName(time)) {
   const WString base = run_name_;
   for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_); ++n) {
