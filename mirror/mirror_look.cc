@@ -88,20 +88,11 @@ class LookVisitor : public ComparisonVisitor {
   }
   // The files of a destination folder that /purge deletes whole.
   uint64_t FilesBelow(const WString& relative) {
-    const WString top = ListingForm(look_.destination);
-    uint64_t files = 0;
-    WStringList pending = {relative};
-    std::vector<ListedEntry> entries;
-    while (!pending.empty()) {
-      const WString folder = pending.back();
-      pending.pop_back();
-      if (ListFolder(JoinedPath(top, folder), &entries) != ListingState::kListed) {
-        look_.unreadable_destination.push_back(folder);
-      }
-      for (const ListedEntry& entry : entries) {
-        if (entry.IsFolder()) pending.push_back(JoinedPath(folder, entry.name));
-        files += entry.IsFolder() ? 0 : 1;
-      }
+    WStringList unreadable;
+    const uint64_t files =
+        CountFilesBelow(JoinedPath(ListingForm(look_.destination), relative), &unreadable);
+    for (const WString& folder : unreadable) {
+      look_.unreadable_destination.push_back(JoinedPath(relative, folder));
     }
     return files;
   }

@@ -80,6 +80,27 @@ ListingState ProbeFolder(const WString& folder) {
                                                                  : ListingState::kMissing;
 }
 
+uint64_t CountFilesBelow(const WString& folder, WStringList* unreadable) {
+  uint64_t files = 0;
+  WStringList pending = {WString()};
+  std::vector<ListedEntry> entries;
+  while (!pending.empty()) {
+    const WString relative = pending.back();
+    pending.pop_back();
+    const WString path = relative.empty() ? folder : folder + L"\\" + relative;
+    if (ListFolder(path, &entries) != ListingState::kListed && unreadable != nullptr) {
+      unreadable->push_back(relative);
+    }
+    for (const ListedEntry& entry : entries) {
+      if (!entry.IsFolder()) ++files;
+      if (entry.IsFolder() && !entry.IsReparsePoint()) {
+        pending.push_back(relative.empty() ? entry.name : relative + L"\\" + entry.name);
+      }
+    }
+  }
+  return files;
+}
+
 WString ListingForm(const WString& folder) {
   const WString form = LongPathForm(folder);
   return WithoutTrailingSeparator(form.empty() ? folder : form);

@@ -34,6 +34,10 @@ ListingState ListFolder(const WString& folder, std::vector<ListedEntry>* entries
 // kMissing, or kFailed when its attributes cannot be read.
 ListingState ProbeFolder(const WString& folder);
 
+// The files of the whole tree below `folder` (in the form ListingForm gives); the folders of
+// it that could not be listed, relative to `folder`, are added to `unreadable` when given.
+uint64_t CountFilesBelow(const WString& folder, WStringList* unreadable = nullptr);
+
 // The \\?\ form of an absolute folder, without a trailing backslash; a relative one as it is.
 WString ListingForm(const WString& folder);
 

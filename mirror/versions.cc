@@ -176,8 +176,9 @@ void VersionStore::MoveTree(const WString& from, const WString& to, FolderVersio
   for (const ListedEntry& entry : entries) {
     if (result->stopped) return;
     const WString source = from + L"\\" + entry.name, target = to + L"\\" + entry.name;
+    const uint64_t files = entry.IsFolder() ? CountFilesBelow(ListingForm(source)) : 1;
     if (Move(source, target)) {
-      result->files_kept += entry.IsFolder() ? 0 : 1;
+      result->files_kept += files;
     } else if (entry.IsFolder()) {
       MoveTree(source, target, result);
     } else {

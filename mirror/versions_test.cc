@@ -1,0 +1,167 @@
+#include "mirror/versions.h"
+
+#include <gtest/gtest.h>
+
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/win.h"
+#include "test/temp_dir.h"
+
+namespace sollux {
+namespace {
+
+using test::ReadFileBytes;
+using test::ScopedTempDir;
+using test::WriteFileBytes;
+
+constexpr int64_t kRunTime = 1765272600;  // 2025-12-09 09:30:00 UTC
+
+bool Exists(const WString& path) {
+  return ::GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A stick with one computer's backup of C:\Data: E:\_Backup_\PC01\C\Data.
+class VersionsTest : public testing::Test {
+ protected:
+  WString Backup() const { return dir_ / L"_Backup_"; }
+  WString Computer() const { return Backup() + L"\\PC01"; }
+  WString Copy() const { return Computer() + L"\\C\\Data"; }
+  WString Source() const { return dir_ / L"source"; }
+  WString Kept(const VersionStore& store, const WString& relative) const {
+    return store.run_folder() + L"\\PC01\\C\\Data\\" + relative;
+  }
+  FolderLook LookOf(std::vector<DoomedEntry> doomed) const {
+    FolderLook look;
+    look.source = Source();
+    look.destination = Copy();
+    look.doomed = std::move(doomed);
+    return look;
+  }
+
+  ScopedTempDir dir_;
+};
+
+// Files and whole folders move (read-only ones too), each keeping its path below _Backup_;
+// the backup folder may be named with slashes, as the job names it.
+TEST_F(VersionsTest, KeepMovesEachEntryBelowTheRunFolder) {
+  WriteFileBytes(Copy() + L"\\plan.txt", "old plan");
+  WriteFileBytes(Copy() + L"\\old\\a.txt", "a");
+  WriteFileBytes(Copy() + L"\\old\\deep\\b.txt", "b");
+  WriteFileBytes(Copy() + L"\\locked.txt", "ro");
+  ::SetFileAttributesW((Copy() + L"\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  VersionStore store(NormalizeSeparators(Backup(), L'/'), Computer(), kRunTime);
+  EXPECT_EQ(Computer() + L"\\Sollux-versions\\" + RunFolderName(kRunTime), store.run_folder());
+
+  const FolderLook look = LookOf({{L"plan.txt", false, true, 1},
+                                  {L"old", true, false, 2},
+                                  {L"locked.txt", false, false, 1},
+                                  {L"never there.txt", false, false, 1}});
+  const FolderVersions kept = store.Keep(look);
+  EXPECT_EQ(4u, kept.files_kept);
+  EXPECT_EQ(WStringList{L"plan.txt"}, kept.replaced_kept);
+  EXPECT_EQ(1u, kept.not_kept);
+  EXPECT_EQ(WStringList{Copy() + L"\\never there.txt"}, kept.not_kept_names);
+  EXPECT_EQ("old plan", ReadFileBytes(Kept(store, L"plan.txt")));
+  EXPECT_EQ("b", ReadFileBytes(Kept(store, L"old\\deep\\b.txt")));
+  EXPECT_EQ("ro", ReadFileBytes(Kept(store, L"locked.txt")));
+  EXPECT_FALSE(Exists(Copy() + L"\\old"));
+  EXPECT_FALSE(Exists(Copy() + L"\\plan.txt"));
+}
+
+// Two runs in the same second get folders of their own; an empty look makes none.
+TEST_F(VersionsTest, RunsInTheSameSecondAreDistinct) {
+  WriteFileBytes(Copy() + L"\\1.txt", "1");
+  WriteFileBytes(Copy() + L"\\2.txt", "2");
+  VersionStore first(Backup(), Computer(), kRunTime);
+  first.Keep(LookOf({{L"1.txt", false, false, 1}}));
+  VersionStore second(Backup(), Computer(), kRunTime);
+  second.Keep(LookOf({{L"2.txt", false, false, 1}}));
+  VersionStore idle(Backup(), Computer(), kRunTime);
+  idle.Keep(LookOf({}));
+  EXPECT_EQ(first.run_folder() + L" (2)", second.run_folder());
+  EXPECT_EQ("2", ReadFileBytes(Kept(second, L"2.txt")));
+  EXPECT_FALSE(Exists(idle.run_folder()));
+  EXPECT_EQ((WStringList{RunFolderName(kRunTime), RunFolderName(kRunTime) + L" (2)"}),
+            idle.EarlierRuns());
+}
+
+// Windows refuses to rename a folder, or a file, while a handle inside lacks FILE_SHARE_DELETE
+// (Wine renames the folder all the same, so the refusal is staged).
+class OpenFileSystem : public RealSystemApi {
+ public:
+  BOOL MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override {
+    const WString path = from;
+    if (path.ends_with(L"\\old") || path.ends_with(L"\\open.txt")) {
+      ::SetLastError(ERROR_SHARING_VIOLATION);
+      return FALSE;
+    }
+    return RealSystemApi::MoveFileExW(from, to, flags);
+  }
+};
+
+// A folder that cannot move whole moves entry by entry; the file that cannot is named.
+TEST_F(VersionsTest, FolderWithAnOpenFileMovesEntryByEntry) {
+  WriteFileBytes(Copy() + L"\\old\\free.txt", "free");
+  WriteFileBytes(Copy() + L"\\old\\open.txt", "open");
+  WriteFileBytes(Copy() + L"\\old\\sub\\deep.txt", "deep");
+  OpenFileSystem system;
+  const ScopedSystemApi scoped(system);
+  VersionStore store(Backup(), Computer(), kRunTime);
+  const FolderVersions kept = store.Keep(LookOf({{L"old", true, false, 3}}));
+  EXPECT_EQ(2u, kept.files_kept);
+  EXPECT_EQ(1u, kept.not_kept);
+  EXPECT_EQ(WStringList{Copy() + L"\\old\\open.txt"}, kept.not_kept_names);
+  EXPECT_FALSE(kept.stopped);
+  EXPECT_EQ("free", ReadFileBytes(Kept(store, L"old\\free.txt")));
+  EXPECT_EQ("deep", ReadFileBytes(Kept(store, L"old\\sub\\deep.txt")));
+  EXPECT_EQ("open", ReadFileBytes(Copy() + L"\\old\\open.txt"));
+}
+
+// After the batch file: a replaced file whose new copy did not arrive (none, or a partial one)
+// gets its last good copy back; one that arrived stays. When nothing ran, all goes back.
+TEST_F(VersionsTest, WhatDidNotArriveGoesBack) {
+  for (const wchar_t* name : {L"arrived.txt", L"partial.txt", L"none.txt"}) {
+    WriteFileBytes(Source() + L"\\" + name, "new bytes");
+    WriteFileBytes(Copy() + L"\\" + name, "old");
+  }
+  const FolderLook look = LookOf({{L"arrived.txt", false, true, 1},
+                                  {L"partial.txt", false, true, 1},
+                                  {L"none.txt", false, true, 1}});
+  VersionStore store(Backup(), Computer(), kRunTime);
+  const FolderVersions kept = store.Keep(look);
+  ::CopyFileW((Source() + L"\\arrived.txt").c_str(), (Copy() + L"\\arrived.txt").c_str(), FALSE);
+  WriteFileBytes(Copy() + L"\\partial.txt", "new");
+  EXPECT_EQ(2u, store.RestoreMissing(look, kept));
+  EXPECT_EQ("new bytes", ReadFileBytes(Copy() + L"\\arrived.txt"));
+  EXPECT_EQ("old", ReadFileBytes(Copy() + L"\\partial.txt"));
+  EXPECT_EQ("old", ReadFileBytes(Copy() + L"\\none.txt"));
+  EXPECT_EQ("old", ReadFileBytes(Kept(store, L"arrived.txt")));
+
+  WriteFileBytes(Copy() + L"\\gone.txt", "gone");
+  VersionStore unused(Backup(), Computer(), kRunTime + 1);
+  const FolderLook purge = LookOf({{L"gone.txt", false, false, 1}});
+  unused.Keep(purge);
+  unused.PutBack(purge);
+  EXPECT_EQ("gone", ReadFileBytes(Copy() + L"\\gone.txt"));
+}
+
+// Runs are pruned in the order they were made, whatever their names say (a clock set back);
+// read-only files go too.
+TEST_F(VersionsTest, EarlierRunsInTheOrderTheyWereMade) {
+  WriteFileBytes(Copy() + L"\\a.txt", "a");
+  WriteFileBytes(Copy() + L"\\b.txt", "b");
+  VersionStore later_name(Backup(), Computer(), kRunTime + 3600);
+  later_name.Keep(LookOf({{L"a.txt", false, false, 1}}));
+  ::SetFileAttributesW(Kept(later_name, L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  VersionStore earlier_name(Backup(), Computer(), kRunTime);
+  earlier_name.Keep(LookOf({{L"b.txt", false, false, 1}}));
+  VersionStore now(Backup(), Computer(), kRunTime + 7200);
+  const WStringList runs = now.EarlierRuns();
+  ASSERT_EQ((WStringList{RunFolderName(kRunTime + 3600), RunFolderName(kRunTime)}), runs);
+  EXPECT_EQ(1u, now.DeleteRun(runs[0]));
+  EXPECT_FALSE(Exists(later_name.run_folder()));
+  EXPECT_EQ(WStringList{RunFolderName(kRunTime)}, now.EarlierRuns());
+}
+
+}  // namespace
+}  // namespace sollux
