@@ -25,8 +25,12 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) 
       run.not_checked.push_back(folders.source);
       continue;
     }
+    const auto progress = [&folders](uint64_t files) {
+      ShowProgress(L"Checking " + folders.source + L": " + FileCountText(files));
+    };
     run.folders.push_back(
-        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders)));
+        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders), progress));
+    ClearProgress();
   }
   return run;
 }

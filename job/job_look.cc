@@ -17,7 +17,6 @@ constexpr size_t kConsoleNames = 3;
 constexpr size_t kConsoleNotKept = 5;
 constexpr uint64_t kMarginPercent = 1;
 
-WString Files(uint64_t count) { return CountText(count) + (count == 1 ? L" file" : L" files"); }
 
 // The first `limit` names, joined; "..." when there are more.
 WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
@@ -96,6 +95,7 @@ bool MirrorGuard::Lock() {
 }
 
 void MirrorGuard::BeforeCopying() {
+  ExposeCloudPlaceholders();
   const Space space = SpaceOf(computer_folder_);
   store_ = std::make_unique<VersionStore>(backup_folder_, computer_folder_, Sys().CurrentTime());
   for (const CommandFolders& folders : job_.ScriptFolders()) {
@@ -107,7 +107,7 @@ void MirrorGuard::BeforeCopying() {
 
 void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
   const LookProgress progress = [&folders](uint64_t files) {
-    ShowProgress(L"Looking at " + folders.source + L": " + Files(files));
+    ShowProgress(L"Looking at " + folders.source + L": " + FileCountText(files));
   };
   Folder folder;
   folder.look = LookAtFolder(folders.source, folders.destination, job_.CheckRulesFor(folders),
@@ -150,13 +150,13 @@ void MirrorGuard::SayBefore(const Folder& folder) {
   const WString run = store_->run_folder();
   WStringList console, lines = {L"", L"Before the copying: " + source};
   if (kept.files_kept != 0) {
-    console.push_back(source + L": " + Files(kept.files_kept) + L" kept as versions in " + run);
-    lines.push_back(L"Kept as versions: " + Files(kept.files_kept) + L" in " + run);
+    console.push_back(source + L": " + FileCountText(kept.files_kept) + L" kept as versions in " + run);
+    lines.push_back(L"Kept as versions: " + FileCountText(kept.files_kept) + L" in " + run);
   }
   if (look.LargeChange()) {
     const WString line = L"LARGE CHANGE: the mirror deletes or replaces " +
                          CountText(look.files_purged + look.files_replaced) + L" of the " +
-                         Files(look.backup_files) + L" of its backup; if that was not meant, " +
+                         FileCountText(look.backup_files) + L" of its backup; if that was not meant, " +
                          L"copy them back from " + run;
     console.push_back(source + L": " + line);
     lines.push_back(line);
@@ -184,20 +184,20 @@ void MirrorGuard::SayBefore(const Folder& folder) {
 void MirrorGuard::SayLists(const FolderLook& look, WStringList* console, WStringList* lines) {
   const WString& source = look.source;
   if (look.too_large != 0) {
-    console->push_back(source + L": " + Files(look.too_large) + L" left out for their size: " +
+    console->push_back(source + L": " + FileCountText(look.too_large) + L" left out for their size: " +
                        FirstNames(look.too_large_names, look.too_large, kConsoleNames));
-    lines->push_back(L"Left out for their size: " + Files(look.too_large));
+    lines->push_back(L"Left out for their size: " + FileCountText(look.too_large));
     AddNamed(lines, look.too_large_names, look.too_large);
   }
   if (look.online_only != 0) {
-    const WString line = Files(look.online_only) + L" online only; " +
+    const WString line = FileCountText(look.online_only) + L" online only; " +
                          SizeText(look.online_only_bytes) + L" will be downloaded to this PC";
     console->push_back(source + L": " + line);
     lines->push_back(L"Online only: " + line);
     AddNamed(lines, look.online_only_names, look.online_only);
   }
   if (look.clock_shifts != 0) {
-    lines->push_back(L"Clock shifts: " + Files(look.clock_shifts) +
+    lines->push_back(L"Clock shifts: " + FileCountText(look.clock_shifts) +
                      L" an hour off on the stick, copied again, not kept as versions");
   }
   if (!look.unreadable_destination.empty()) {
@@ -222,7 +222,7 @@ void MirrorGuard::MakeRoom() {
       if (space.available >= needed) break;
       const uint64_t files = store_->DeleteRun(run);
       const WString line = L"Old versions deleted to make room: " + store_->versions_folder() +
-                           L"\\" + run + L" (" + Files(files) + L")";
+                           L"\\" + run + L" (" + FileCountText(files) + L")";
       OutputLine(line);
       report_.lines.push_back(line);
       space = SpaceOf(computer_folder_);

@@ -17,7 +17,8 @@ uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
 // After the backup, every file robocopy copies must be in the copy, equal.
 class CheckVisitor : public ComparisonVisitor {
  public:
-  explicit CheckVisitor(FolderCheck* result) : result_(*result) {}
+  CheckVisitor(FolderCheck* result, const std::function<void(uint64_t)>& progress)
+      : result_(*result), progress_(progress) {}
 
   void CopiedFile(const WString& relative, const ListedEntry& file,
                   const ListedEntry* copy) override {
@@ -28,6 +29,10 @@ class CheckVisitor : public ComparisonVisitor {
     } else if (!SameFile(file, *copy)) {
       Mismatch(JoinedPath(relative, file.name), FileProblem::kDifferent);
     }
+  }
+  void SourceListed(size_t files) override {
+    listed_ += files;
+    if (progress_) progress_(listed_);
   }
   void UnreadableFolder(bool in_source, const WString& relative_path) override {
     const WString& top = in_source ? result_.source : result_.destination;
@@ -47,6 +52,8 @@ class CheckVisitor : public ComparisonVisitor {
   }
 
   FolderCheck& result_;
+  const std::function<void(uint64_t)>& progress_;
+  uint64_t listed_ = 0;
 };
 
 }  // namespace
@@ -58,12 +65,12 @@ bool SameFile(const ListedEntry& file, const ListedEntry& copy) {
 // Out of memory is the one exception the walk can meet; the result then says that the check
 // stopped half way.
 FolderCheck CheckFolder(const WString& source, const WString& destination,
-                        const CheckRules& rules) {
+                        const CheckRules& rules, const std::function<void(uint64_t)>& progress) {
   FolderCheck result;
   try {
     result.source = source;
     result.destination = destination;
-    CheckVisitor visitor(&result);
+    CheckVisitor visitor(&result, progress);
     const TreeOutcome outcome = CompareTrees(source, destination, rules, &visitor);
     result.source_state = outcome.source_state;
     result.destination_state = outcome.destination_state;

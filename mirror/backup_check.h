@@ -6,6 +6,7 @@
 #define SOLLUX_MIRROR_BACKUP_CHECK_H_
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "base/wstring.h"
@@ -46,7 +47,9 @@ struct FolderCheck {
 
 // Compares `source` with `destination` as robocopy with `rules` would have mirrored it. Never
 // throws; a missing or unreadable tree or subfolder is recorded in the result.
-FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules);
+// `progress`, when given, hears the count of source files listed so far.
+FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules,
+                        const std::function<void(uint64_t files)>& progress = nullptr);
 
 // Equal as robocopy's /fft compares them: the same size and last-write times at most 2 seconds
 // apart.

@@ -192,6 +192,8 @@ WString CountText(uint64_t value) {
   return text;
 }
 
+WString FileCountText(uint64_t count) { return Counted(count, L"file", L"files"); }
+
 // Tenths of the unit, rounded; a size that would show as 1024.0 of one unit shows in the next.
 WString SizeText(uint64_t bytes) {
   static constexpr const wchar_t* kUnits[] = {L"KB", L"MB", L"GB", L"TB"};

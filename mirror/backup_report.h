@@ -32,6 +32,8 @@ inline constexpr size_t kHistoryLineLimit = 1000;
 
 // 12345 as "12,345".
 WString CountText(uint64_t value);
+// "1 file", "12,345 files".
+WString FileCountText(uint64_t count);
 // Bytes as "512 B", "1.5 KB", "38.2 GB" (1 KB = 1024 B, one decimal, B to TB).
 WString SizeText(uint64_t bytes);
 

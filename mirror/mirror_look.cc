@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "base/system_api.h"
 #include "base/win.h"
 #include "mirror/backup_check.h"
 #include "mirror/tree_listing.h"
@@ -17,6 +18,7 @@ constexpr uint64_t kFat32Limit = uint64_t{1} << 32;
 constexpr DWORD kRecallOnDataAccess = 0x400000;  // not in MinGW's headers
 constexpr DWORD kOnlineOnly = kRecallOnDataAccess | FILE_ATTRIBUTE_OFFLINE;
 constexpr size_t kLargeChangeFloor = 10;
+constexpr char kExposePlaceholders = 2;  // PHCM_EXPOSE_PLACEHOLDERS
 
 uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
 
@@ -108,6 +110,16 @@ class LookVisitor : public ComparisonVisitor {
 bool FolderLook::LargeChange() const {
   const uint64_t changed = files_purged + files_replaced;
   return changed >= kLargeChangeFloor && 2 * changed > backup_files;
+}
+
+void ExposeCloudPlaceholders() {
+  const HMODULE ntdll = Sys().LoadLibraryW(L"ntdll.dll");
+  if (ntdll == nullptr) return;
+  // Windows 10 1803 and later only; Wine's ntdll has none.
+  const FARPROC found = Sys().GetProcAddress(ntdll, "RtlSetProcessPlaceholderCompatibilityMode");
+  if (found == nullptr) return;
+  using SetMode = char(WINAPI*)(char);
+  reinterpret_cast<SetMode>(reinterpret_cast<void (*)()>(found))(kExposePlaceholders);
 }
 
 FolderLook LookAtFolder(const WString& source, const WString& destination, const CheckRules& rules,

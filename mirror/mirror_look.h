@@ -63,6 +63,10 @@ using LookProgress = std::function<void(uint64_t files)>;
 FolderLook LookAtFolder(const WString& source, const WString& destination, const CheckRules& rules,
                         const VolumeFacts& volume, const LookProgress& progress);
 
+// Lets this process see cloud placeholders as they are, where ntdll can: Windows otherwise hides
+// FILE_ATTRIBUTE_OFFLINE from programs it does not know to handle placeholders.
+void ExposeCloudPlaceholders();
+
 }  // namespace sollux
 
 #endif  // SOLLUX_MIRROR_MIRROR_LOOK_H_
