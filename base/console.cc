@@ -87,8 +87,7 @@ void DrawProgress(HANDLE console, const WString& text) {
   if (text.size() < state.shown) line.append(state.shown - text.size(), L' ');
   line += L"\r";
   DWORD written = 0;
-  Sys().WriteConsoleW(console, line.data(),
-                      static_cast<DWORD>(line.size()), &written);
+  Sys().WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written);
   state.shown = text.size();
 }
 

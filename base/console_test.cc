@@ -112,5 +112,33 @@ TEST(ConsoleTest, OutputLinesGoToTheConsoleAsWideText) {
   }
 }
 
+// The progress line is rewritten in place at most four times a second, blanked before the next
+// line, and never written where standard output is no console.
+TEST(ConsoleTest, ProgressLineOnAConsoleOnly) {
+  for (const bool console_output : {true, false}) {
+    SCOPED_TRACE(console_output);
+    ScriptedConsole console;
+    console.output_is_console = console_output;
+    const ScopedSystemApi scoped(console);
+    testing::internal::CaptureStdout();
+    ShowProgress(L"Looking at C:\\Data: 10 files");
+    console.ticks += 100;
+    ShowProgress(L"Looking at C:\\Data: 20 files");  // too soon
+    console.ticks += 200;
+    ShowProgress(L"Looking at C:\\Data: 30 files");
+    ClearProgress();
+    OutputLine(L"next");
+    ShowProgress(L"again", true);
+    ClearProgress();
+    EXPECT_EQ(console_output ? "" : "next\n", testing::internal::GetCapturedStdout());
+    const std::wstring blank(std::wstring(L"Looking at C:\\Data: 30 files").size(), L' ');
+    EXPECT_EQ(console_output
+                  ? L"\rLooking at C:\\Data: 10 files\r\rLooking at C:\\Data: 30 files\r\r" +
+                        blank + L"\r" + L"next\n\ragain\r\r     \r"
+                  : L"",
+              console.console_text);
+  }
+}
+
 }  // namespace
 }  // namespace sollux
