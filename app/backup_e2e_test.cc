@@ -410,6 +410,47 @@ TEST_F(BackupRun, WithStickSecondRunAtOnceDoesNothing) {
             ::GetFileAttributesW(BatchFile(ExpectedSources(true).back()).c_str()));
 }
 
+// A stick of 4 MiB (backup_e2e_test.sh mounts a tmpfs): old runs' versions make room, oldest
+// first and never the current run's; what still does not fit is said before the copying.
+TEST_F(BackupRun, SmallStickPrunesOldVersionsThenSaysWhatDoesNotFit) {
+  SetPlumaSettings();
+  ScopedEnvironmentVariable mirror(L"SOLLUX_STANDIN_MIRROR", L"1");
+  const std::wstring file = data_ / kJapaneseFolder + L"\\a.bin";
+  const std::wstring versions = L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-versions";
+  constexpr size_t kMiB = 1 << 20;
+  test::WriteFileBytes(file, std::string(kMiB * 6 / 5, 'a'));
+  ASSERT_EQ(0u, RunSollux().exit_code);
+  test::WriteFileBytes(file, std::string(kMiB * 6 / 5 + 1, 'b'));
+  ASSERT_EQ(0u, RunSollux().exit_code);
+  const std::vector<std::wstring> first_kept = RunFolders(versions);
+  ASSERT_EQ(1u, first_kept.size());
+
+  test::WriteFileBytes(file, std::string(2 * kMiB, 'c'));  // fits once the first run's go
+  const auto third = RunSollux();
+  EXPECT_EQ(0u, third.exit_code) << third.out;
+  EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(L"Old versions deleted to make room: " +
+                                                            first_kept[0] + L" (1 file)\n"))
+      << third.out;
+  const std::vector<std::wstring> second_kept = RunFolders(versions);
+  ASSERT_EQ(1u, second_kept.size());
+  EXPECT_NE(first_kept, second_kept);
+
+  test::WriteFileBytes(data_ / kJapaneseFolder + L"\\b.bin", std::string(3 * kMiB, 'd'));
+  const auto fourth = RunSollux();
+  EXPECT_EQ(2u, fourth.exit_code);
+  const std::wstring out = FromShiftJis(fourth.out);
+  EXPECT_NE(std::wstring::npos, out.find(L"Old versions deleted to make room: " + second_kept[0]))
+      << fourth.out;
+  EXPECT_NE(std::wstring::npos, out.find(L"The backup needs ")) << fourth.out;
+  EXPECT_NE(std::wstring::npos, out.find(L" more than E: has free (")) << fourth.out;
+  EXPECT_NE(std::wstring::npos,
+            out.find(L"); some files will not fit: make room or use a larger stick\n"))
+      << fourth.out;
+  EXPECT_EQ(
+      std::string(2 * kMiB, 'c'),
+      test::ReadFileBytes(DestinationFor(L"E:\\_Backup_", data_ / kJapaneseFolder) + L"\\a.bin"));
+}
+
 TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
   SetPlumaSettings();
   const auto run = RunSollux();

@@ -28,5 +28,16 @@ rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
 run 7 'BackupRun.WithStick*'
+# A stick of 4 MiB: a tmpfs, which root may mount on these machines.
+small="$prefix.small-stick"
+mkdir -p "$small"
+if mountpoint -q "$small" || mount -t tmpfs -o size=4m tmpfs "$small" 2>/dev/null; then
+  trap 'umount "$small" 2>/dev/null || true; "$tools/wine-run.sh" --stop "$prefix"' EXIT
+  rm -rf "${small:?}"/*
+  "$tools/wine-drives.sh" "$prefix" "e=floppy:$small"
+  run 1 'BackupRun.SmallStick*'
+else
+  echo "SKIPPED BackupRun.SmallStick*: tmpfs cannot be mounted here (needs root)"
+fi
 "$tools/wine-drives.sh" "$prefix"
 run 2 'BackupRun.WithoutStick*'
