@@ -61,8 +61,8 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   return rules;
 }
 
-bool CheckBackup(const BackupJob& job, const WString& report_folder,
-                 const WStringList& look_lines, uint64_t files_kept) {
+bool CheckBackup(const BackupJob& job, const WString& report_folder, const WStringList& look_lines,
+                 uint64_t files_kept) {
   RunCheck run = CheckScriptFolders(job, report_folder);
   run.look_lines = look_lines;
   run.files_kept = files_kept;

@@ -17,7 +17,6 @@ constexpr size_t kConsoleNames = 3;
 constexpr size_t kConsoleNotKept = 5;
 constexpr uint64_t kMarginPercent = 1;
 
-
 // The first `limit` names, joined; "..." when there are more.
 WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
   WStringList shown(names.begin(), names.begin() + std::min(limit, names.size()));
@@ -150,14 +149,16 @@ void MirrorGuard::SayBefore(const Folder& folder) {
   const WString run = store_->run_folder();
   WStringList console, lines = {L"", L"Before the copying: " + source};
   if (kept.files_kept != 0) {
-    console.push_back(source + L": " + FileCountText(kept.files_kept) + L" kept as versions in " + run);
+    console.push_back(source + L": " + FileCountText(kept.files_kept) + L" kept as versions in " +
+                      run);
     lines.push_back(L"Kept as versions: " + FileCountText(kept.files_kept) + L" in " + run);
+    AddNamed(&lines, kept.kept_names, kept.kept_names.size());
   }
   if (look.LargeChange()) {
     const WString line = L"LARGE CHANGE: the mirror deletes or replaces " +
                          CountText(look.files_purged + look.files_replaced) + L" of the " +
-                         FileCountText(look.backup_files) + L" of its backup; if that was not meant, " +
-                         L"copy them back from " + run;
+                         FileCountText(look.backup_files) +
+                         L" of its backup; if that was not meant, " + L"copy them back from " + run;
     console.push_back(source + L": " + line);
     lines.push_back(line);
   }
@@ -184,7 +185,8 @@ void MirrorGuard::SayBefore(const Folder& folder) {
 void MirrorGuard::SayLists(const FolderLook& look, WStringList* console, WStringList* lines) {
   const WString& source = look.source;
   if (look.too_large != 0) {
-    console->push_back(source + L": " + FileCountText(look.too_large) + L" left out for their size: " +
+    console->push_back(source + L": " + FileCountText(look.too_large) +
+                       L" left out for their size: " +
                        FirstNames(look.too_large_names, look.too_large, kConsoleNames));
     lines->push_back(L"Left out for their size: " + FileCountText(look.too_large));
     AddNamed(lines, look.too_large_names, look.too_large);

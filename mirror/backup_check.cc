@@ -64,8 +64,8 @@ bool SameFile(const ListedEntry& file, const ListedEntry& copy) {
 
 // Out of memory is the one exception the walk can meet; the result then says that the check
 // stopped half way.
-FolderCheck CheckFolder(const WString& source, const WString& destination,
-                        const CheckRules& rules, const std::function<void(uint64_t)>& progress) {
+FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules,
+                        const std::function<void(uint64_t)>& progress) {
   FolderCheck result;
   try {
     result.source = source;

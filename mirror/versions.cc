@@ -201,6 +201,9 @@ FolderVersions VersionStore::Keep(const FolderLook& look) {
     const WString to = KeptPath(look.destination, entry.relative_path);
     if (Move(from, to)) {
       result.files_kept += entry.files;
+      if (result.kept_names.size() < kNamedProblemLimit) {
+        result.kept_names.push_back(entry.relative_path);
+      }
       if (entry.replaced) result.replaced_kept.push_back(entry.relative_path);
     } else if (entry.folder) {
       MoveTree(from, to, &result);

@@ -21,6 +21,7 @@ inline constexpr wchar_t kRunListFileName[] = L"Sollux-runs.txt";
 // What one folder's versions came to.
 struct FolderVersions {
   uint64_t files_kept = 0;
+  WStringList kept_names;      // below the destination folder, the first kNamedProblemLimit
   WStringList replaced_kept;   // below the destination folder, for the move back
   uint64_t not_kept = 0;       // files that could not be moved
   WStringList not_kept_names;  // full paths, the first kNamedProblemLimit

@@ -59,6 +59,7 @@ TEST_F(VersionsTest, KeepMovesEachEntryBelowTheRunFolder) {
   const FolderVersions kept = store.Keep(look);
   EXPECT_EQ(4u, kept.files_kept);
   EXPECT_EQ(WStringList{L"plan.txt"}, kept.replaced_kept);
+  EXPECT_EQ((WStringList{L"plan.txt", L"old", L"locked.txt"}), kept.kept_names);
   EXPECT_EQ(1u, kept.not_kept);
   EXPECT_EQ(WStringList{Copy() + L"\\never there.txt"}, kept.not_kept_names);
   EXPECT_EQ("old plan", ReadFileBytes(Kept(store, L"plan.txt")));
