@@ -141,74 +141,86 @@ void MirrorGuard::KeepVersions(Folder* folder) {
   SayBefore(*folder);
 }
 
-// One console line per thing to say, and the report's block with the first names of each list.
+// One console line per folder that has something to say (what was kept, left out for its size,
+// or is online only), a large change and each file not kept on lines of their own; the
+// report's block names the first files of each list.
 void MirrorGuard::SayBefore(const Folder& folder) {
   const FolderLook& look = folder.look;
   const FolderVersions& kept = folder.kept;
   const WString& source = look.source;
   const WString run = store_->run_folder();
-  WStringList console, lines = {L"", L"Before the copying: " + source};
+  WStringList parts, console, lines = {L"", L"Before the copying: " + source};
   if (kept.files_kept != 0) {
-    console.push_back(source + L": " + FileCountText(kept.files_kept) + L" kept as versions in " +
-                      run);
+    parts.push_back(FileCountText(kept.files_kept) + L" kept as versions in " + run);
     lines.push_back(L"Kept as versions: " + FileCountText(kept.files_kept) + L" in " + run);
     AddNamed(&lines, kept.kept_names, kept.kept_names.size());
   }
+  if (look.too_large != 0) {
+    parts.push_back(FileCountText(look.too_large) + L" left out for their size: " +
+                    FirstNames(look.too_large_names, look.too_large, kConsoleNames));
+  }
+  if (look.online_only != 0) {
+    parts.push_back(FileCountText(look.online_only) + L" online only; " +
+                    SizeText(look.online_only_bytes) + L" will be downloaded to this PC");
+  }
+  if (!parts.empty()) console.push_back(source + L": " + JoinWithText(parts, L"; "));
   if (look.LargeChange()) {
     const WString line = L"LARGE CHANGE: the mirror deletes or replaces " +
                          CountText(look.files_purged + look.files_replaced) + L" of the " +
                          FileCountText(look.backup_files) +
-                         L" of its backup; if that was not meant, " + L"copy them back from " + run;
+                         L" of its backup; if that was not meant, copy them back from " + run;
     console.push_back(source + L": " + line);
     lines.push_back(line);
   }
-  for (size_t i = 0; i < kept.not_kept_names.size(); ++i) {
-    const WString line =
-        L"not kept as a version, the mirror may delete it: " + kept.not_kept_names[i];
-    if (i < kConsoleNotKept) console.push_back(source + L": " + line);
-    lines.push_back(line);
-  }
-  if (kept.not_kept > kept.not_kept_names.size()) {
-    lines.push_back(L"  ... and " + CountText(kept.not_kept - kept.not_kept_names.size()) +
-                    L" more not kept");
-  }
-  if (kept.stopped) {
-    console.push_back(source + L": the stick stopped answering; no more versions were kept");
-    lines.push_back(L"The stick stopped answering; no more versions were kept");
-  }
-  SayLists(look, &console, &lines);
+  SayTrouble(folder, &console, &lines);
+  ReportLists(look, &lines);
   ClearProgress();
   if (!console.empty()) OutputLines(console);
   if (lines.size() > 2) report_.lines.insert(report_.lines.end(), lines.begin(), lines.end());
 }
 
-void MirrorGuard::SayLists(const FolderLook& look, WStringList* console, WStringList* lines) {
-  const WString& source = look.source;
+// What could not be kept, on the console and in the report.
+void MirrorGuard::SayTrouble(const Folder& folder, WStringList* console, WStringList* lines) {
+  const WString& source = folder.look.source;
+  const FolderVersions& kept = folder.kept;
+  for (size_t i = 0; i < kept.not_kept_names.size(); ++i) {
+    const WString line =
+        L"not kept as a version, the mirror may delete it: " + kept.not_kept_names[i];
+    if (i < kConsoleNotKept) console->push_back(source + L": " + line);
+    lines->push_back(line);
+  }
+  if (kept.not_kept > kept.not_kept_names.size()) {
+    lines->push_back(L"  ... and " + CountText(kept.not_kept - kept.not_kept_names.size()) +
+                     L" more not kept");
+  }
+  if (kept.stopped) {
+    console->push_back(source + L": the stick stopped answering; no more versions were kept");
+    lines->push_back(L"The stick stopped answering; no more versions were kept");
+  }
+  const WStringList& unread = folder.look.unreadable_destination;
+  if (!unread.empty()) {
+    const WString line = CountText(unread.size()) +
+                         L" backup folders could not be read; what the mirror deletes there is "
+                         L"not kept as a version";
+    console->push_back(source + L": " + line);
+    lines->push_back(line + L":");
+    AddNamed(lines, unread, unread.size());
+  }
+}
+
+void MirrorGuard::ReportLists(const FolderLook& look, WStringList* lines) {
   if (look.too_large != 0) {
-    console->push_back(source + L": " + FileCountText(look.too_large) +
-                       L" left out for their size: " +
-                       FirstNames(look.too_large_names, look.too_large, kConsoleNames));
     lines->push_back(L"Left out for their size: " + FileCountText(look.too_large));
     AddNamed(lines, look.too_large_names, look.too_large);
   }
   if (look.online_only != 0) {
-    const WString line = FileCountText(look.online_only) + L" online only; " +
-                         SizeText(look.online_only_bytes) + L" will be downloaded to this PC";
-    console->push_back(source + L": " + line);
-    lines->push_back(L"Online only: " + line);
+    lines->push_back(L"Online only: " + FileCountText(look.online_only) + L"; " +
+                     SizeText(look.online_only_bytes) + L" will be downloaded to this PC");
     AddNamed(lines, look.online_only_names, look.online_only);
   }
   if (look.clock_shifts != 0) {
     lines->push_back(L"Clock shifts: " + FileCountText(look.clock_shifts) +
                      L" an hour off on the stick, copied again, not kept as versions");
-  }
-  if (!look.unreadable_destination.empty()) {
-    const WString line = CountText(look.unreadable_destination.size()) +
-                         L" backup folders could not be read; what the mirror deletes there is "
-                         L"not kept as a version";
-    console->push_back(source + L": " + line);
-    lines->push_back(line + L":");
-    AddNamed(lines, look.unreadable_destination, look.unreadable_destination.size());
   }
 }
 

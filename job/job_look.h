@@ -51,7 +51,8 @@ class MirrorGuard {
   bool VersionsAllowed(const CommandFolders& folders) const;
   void MakeRoom();
   void SayBefore(const Folder& folder);
-  static void SayLists(const FolderLook& look, WStringList* console, WStringList* lines);
+  static void SayTrouble(const Folder& folder, WStringList* console, WStringList* lines);
+  static void ReportLists(const FolderLook& look, WStringList* lines);
   void SayRoom(uint64_t shortfall, const WString& drive, uint64_t available);
 
   const BackupJob& job_;
