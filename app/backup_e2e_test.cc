@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwctype>
 #include <map>
 
 #include "app/registry.h"
@@ -386,6 +387,46 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
   EXPECT_TRUE(FilesBelow(copy).empty());
   EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(source + L": LARGE CHANGE: "))
       << third.out;
+}
+
+// Sollux speaks the user's UI language: Japanese on a Japanese Windows (backup_e2e_test.sh runs
+// this once more with a Japanese LC_MESSAGES), English otherwise; the code page is 932 in both.
+TEST_F(BackupRun, WithStickSpeaksTheUsersLanguage) {
+  SetPlumaSettings();
+  const bool japanese = (::GetUserDefaultUILanguage() & 0x3FF) == LANG_JAPANESE;
+  const auto run = RunSollux();
+  EXPECT_EQ(0u, run.exit_code);
+  const std::wstring missing = data_ / L"Missing";
+  EXPECT_EQ((japanese ? L"PLUMA \u306E\u30D5\u30A9\u30EB\u30C0\u30FC\u304C\u898B\u3064\u304B"
+                        L"\u3089\u306A\u3044\u305F\u3081\u3001\u30D0\u30C3\u30AF\u30A2"
+                        L"\u30C3\u30D7\u3057\u307E\u305B\u3093: "
+                      : L"PLUMA folder not found, not backed up: ") +
+                missing + L"\n",
+            FromShiftJis(run.err.substr(0, run.err.find('\n') + 1)));
+  const std::wstring last = LastLines(FromShiftJis(run.out), 1);
+  // "バックアップを確認しました: " ... "すべてバックアップにあります。"
+  EXPECT_TRUE(last.starts_with(japanese ? L"\u30D0\u30C3\u30AF\u30A2\u30C3\u30D7\u3092\u78BA"
+                                          L"\u8A8D\u3057\u307E\u3057\u305F: "
+                                        : L"Backup checked: "))
+      << run.out;
+  EXPECT_TRUE(last.ends_with(japanese ? L"\u3059\u3079\u3066\u30D0\u30C3\u30AF\u30A2\u30C3"
+                                        L"\u30D7\u306B\u3042\u308A\u307E\u3059\u3002\n"
+                                      : L", all in the backup.\n"))
+      << run.out;
+  // "Sollux バックアップの確認 2026/12/09 09:30:00" or "Sollux backup check, 2026-12-09 09:30:00".
+  const std::string report =
+      test::ReadFileBytes(L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-report.txt");
+  const std::string line = report.substr(3, report.find('\r') - 3);  // after the mark
+  std::wstring first(line.size(), L'\0');
+  first.resize(::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                     first.data(), static_cast<int>(first.size())));
+  const std::wstring pattern =
+      japanese ? L"Sollux \u30D0\u30C3\u30AF\u30A2\u30C3\u30D7\u306E\u78BA\u8A8D ####/##/## "
+               : L"Sollux backup check, ####-##-## ";
+  ASSERT_EQ(pattern.size() + 8, first.size()) << report;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    EXPECT_TRUE(pattern[i] == L'#' ? std::iswdigit(first[i]) != 0 : pattern[i] == first[i]) << i;
+  }
 }
 
 // While another run holds the lock, a run says so, exits with 1 and changes nothing.

@@ -27,7 +27,11 @@ run() {
 rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
-run 7 'BackupRun.WithStick*'
+run 8 'BackupRun.WithStick*'
+# The same on a Japanese Windows: Wine takes the UI language from LC_MESSAGES.
+export SOLLUX_UI_LOCALE=ja_JP.UTF-8
+run 1 'BackupRun.WithStickSpeaks*'
+unset SOLLUX_UI_LOCALE
 # A stick of 4 MiB: a tmpfs, which root may mount on these machines.
 small="$prefix.small-stick"
 mkdir -p "$small"

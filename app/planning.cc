@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "base/ui_text.h"
 #include "base/win.h"
 #include "job/backup_job.h"
 #include "job/job_check.h"
@@ -48,7 +49,7 @@ constexpr uint64_t kMaxFileSize = uint64_t{1} << 32;
 void ReportMissingPlumaFolders(const WStringList& values) {
   for (const WString& folder : UniqueInOrder(values)) {
     if (!folder.empty() && !DirectoryExists(folder.c_str())) {
-      ErrorLine(L"PLUMA folder not found, not backed up: " + folder);
+      ErrorLine(Say(Text::kPlumaFolderMissing, {folder}));
     }
   }
 }

@@ -1,8 +1,7 @@
 #include "base/console.h"
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <string>
 
 #include "base/system_api.h"
 
@@ -18,15 +17,25 @@ HANDLE ConsoleOf(DWORD which) {
   return Sys().GetConsoleMode(handle, &mode) ? handle : nullptr;
 }
 
-// `text` with "?" for each character that the C runtime's locale has no code for: the runtime
-// would end the whole write at the first one.
-WString Convertible(const WString& text) {
-  WString result = text;
-  char bytes[MB_LEN_MAX];
-  for (wchar_t& c : result) {
-    if (c >= 0x80 && std::wctomb(bytes, c) < 0) c = L'?';
-  }
-  return result;
+// Where no console takes the wide text (a file, a pipe): the console's output code page when
+// the process has a console, else the ANSI code page; "?" for a character without a code.
+std::string Encoded(const WString& text) {
+  if (text.empty()) return std::string();
+  UINT code_page = Sys().GetConsoleOutputCP();
+  if (code_page == 0) code_page = Sys().GetACP();
+  // UTF-8 has a code for every character and refuses a default one; elsewhere "é" must not
+  // become a look-alike "e".
+  const bool utf = code_page == CP_UTF8 || code_page == CP_UTF7;
+  const char* fallback = utf ? nullptr : "?";
+  const DWORD flags = utf ? 0 : WC_NO_BEST_FIT_CHARS;
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::WideCharToMultiByte(code_page, flags, text.data(), size, nullptr, 0, fallback, nullptr);
+  if (length <= 0) return std::string();
+  std::string bytes(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(code_page, flags, text.data(), size, bytes.data(), length, fallback,
+                        nullptr);
+  return bytes;
 }
 
 // Shift, Ctrl, Alt and the Windows key alone do not count: Alt+Tab away from the window must
@@ -47,22 +56,28 @@ bool IsKeyPress(const INPUT_RECORD& record) {
 
 }  // namespace
 
-// The C runtime converts wide text to the ANSI code page, and the console shows the bytes in
-// its own (OEM) code page: a folder named "Café" would show as "CafÚ". A console takes the
+// The C runtime would convert wide text to the ANSI code page, and the console shows the bytes
+// in its own (OEM) code page: a folder named "Café" would show as "CafÚ". A console takes the
 // wide text itself.
 void OutputLine(const WString& text) { OutputLines({text}); }
 
 void OutputLines(const WStringList& lines) {
-  WString line;
-  for (const WString& text : lines) line += text + L"\n";
-  if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) {
+  WString text;
+  for (const WString& line : lines) text += line + L"\n";
+  WriteStreamText(STD_OUTPUT_HANDLE, text);
+}
+
+void WriteStreamText(DWORD which, const WString& text) {
+  if (HANDLE console = ConsoleOf(which)) {
     DWORD written = 0;
-    if (Sys().WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written)) {
+    if (Sys().WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written)) {
       return;
     }
   }
-  std::fputws(Convertible(line).c_str(), stdout);
-  std::fflush(stdout);
+  FILE* stream = which == STD_ERROR_HANDLE ? stderr : stdout;
+  const std::string bytes = Encoded(text);
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  std::fflush(stream);
 }
 
 namespace {

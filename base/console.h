@@ -5,15 +5,19 @@
 
 #include <cstdint>
 
+#include "base/win.h"
 #include "base/wstring.h"
 
 namespace sollux {
 
-// Writes `text` and a line feed to the standard output: to a console as wide text, else in the
-// C runtime's code page (a character without a code there as "?"), and flushes it.
+// Writes `text` and a line feed to the standard output, as WriteStreamText does.
 void OutputLine(const WString& text);
 // The same for several lines at once: one look at the stream, one write.
 void OutputLines(const WStringList& lines);
+// Writes `text` as it is to the standard stream `which` (STD_OUTPUT_HANDLE or
+// STD_ERROR_HANDLE): to a console as wide text, else in the console's output code page, or the
+// ANSI code page without a console (a character without a code as "?"), and flushes it.
+void WriteStreamText(DWORD which, const WString& text);
 
 // On a console only: shows `text` on the current line in place of what this showed before, at
 // most four times a second (`force` draws at once). ClearProgress blanks that line again

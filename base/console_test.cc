@@ -37,6 +37,8 @@ class ScriptedConsole : public RealSystemApi {
   uint64_t ticks = 5000;
   bool flushed = false;
   std::wstring console_text;
+  UINT console_output_cp = 0;  // 0: the process has no console
+  UINT ansi_cp = 1252;
 
   HANDLE GetStdHandle(DWORD which) override {
     return which == STD_INPUT_HANDLE ? kInput : which == STD_OUTPUT_HANDLE ? kOutput : nullptr;
@@ -52,6 +54,8 @@ class ScriptedConsole : public RealSystemApi {
   }
   BOOL FlushConsoleInputBuffer(HANDLE) override { return flushed = true; }
   uint64_t GetTickCount64() override { return ticks; }
+  UINT GetConsoleOutputCP() override { return console_output_cp; }
+  UINT GetACP() override { return ansi_cp; }
   DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) override {
     const bool event = events_read < events.size() && milliseconds >= 1000;
     ticks += event ? 1000 : milliseconds;
@@ -96,19 +100,30 @@ TEST(ConsoleTest, WaitForKeyPressEndsAtAKeyDownOrAfterItsTime) {
   }
 }
 
-// A console takes the wide text as it is; a file or pipe gets it in the C runtime's code page,
-// a character without a code there as "?", so that the rest of the line still shows.
+// A console takes the wide text as it is; a file or pipe gets it in the console's output code
+// page, or the ANSI code page without a console, a character without a code there as "?".
 TEST(ConsoleTest, OutputLinesGoToTheConsoleAsWideText) {
-  for (const bool console_output : {true, false}) {
-    SCOPED_TRACE(console_output);
+  const struct {
+    bool console;
+    UINT console_cp;
+    std::string redirected;
+  } cases[] = {
+      {true, 850, ""},
+      {false, 0, "Caf\xE9 ??\nnext\n"},               // ANSI code page 1252
+      {false, 932, "Caf? \x93\xFA\x96\x7B\nnext\n"},  // the console's
+      {false, 65001, "Caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC\nnext\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.console_cp);
     ScriptedConsole console;
-    console.output_is_console = console_output;
+    console.output_is_console = c.console;
+    console.console_output_cp = c.console_cp;
     const ScopedSystemApi scoped(console);
     testing::internal::CaptureStdout();
     OutputLines({L"Caf\u00E9 \u65E5\u672C", L"next"});
     const std::string bytes = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(console_output ? L"Caf\u00E9 \u65E5\u672C\nnext\n" : L"", console.console_text);
-    EXPECT_EQ(console_output ? "" : "Caf\xE9 ??\nnext\n", bytes);
+    EXPECT_EQ(c.console ? L"Caf\u00E9 \u65E5\u672C\nnext\n" : L"", console.console_text);
+    EXPECT_EQ(c.redirected, bytes);
   }
 }
 

@@ -1,25 +1,33 @@
 #include "base/messages.h"
 
-#include <iostream>
+#include <string>
+
+#include "base/console.h"
 
 namespace sollux {
 namespace {
 
-// A character that the C runtime cannot convert under the current locale puts the stream into
-// a failed state, which would swallow every later message; clear it so the next line shows.
+WString*& Sink() {
+  static WString* sink = nullptr;
+  return sink;
+}
+
+// One write per line: a console gets it as wide text, a file or pipe in the console's or the
+// ANSI code page.
 void Write(const WString& text) {
-  std::wcerr << text << std::flush;
-  if (!std::wcerr) std::wcerr.clear();
+  if (Sink() != nullptr) {
+    *Sink() += text;
+  } else {
+    WriteStreamText(STD_ERROR_HANDLE, text);
+  }
 }
 
 }  // namespace
 
-// The line feed goes out on its own, so that a line cut short by such a character still ends.
-void ErrorLine(const WString& text) {
-  Write(text);
-  Write(L"\n");
-}
+void ErrorLine(const WString& text) { Write(text + L"\n"); }
 
 void ErrorCounter(uint64_t count) { Write(std::to_wstring(count) + L"\r"); }
+
+void SetErrorSink(WString* sink) { Sink() = sink; }
 
 }  // namespace sollux

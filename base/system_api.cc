@@ -182,6 +182,8 @@ UINT RealSystemApi::GetConsoleOutputCP() { return ::GetConsoleOutputCP(); }
 BOOL RealSystemApi::SetConsoleCP(UINT code_page) { return ::SetConsoleCP(code_page); }
 BOOL RealSystemApi::SetConsoleOutputCP(UINT code_page) { return ::SetConsoleOutputCP(code_page); }
 UINT RealSystemApi::GetOEMCP() { return ::GetOEMCP(); }
+UINT RealSystemApi::GetACP() { return ::GetACP(); }
+LANGID RealSystemApi::GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
 int RealSystemApi::LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
                                  int source_size, wchar_t* destination, int destination_size) {
   return ::LCMapStringEx(locale, flags, source, source_size, destination, destination_size, nullptr,

@@ -124,6 +124,8 @@ class SystemApi {
   virtual BOOL SetConsoleCP(UINT code_page) = 0;
   virtual BOOL SetConsoleOutputCP(UINT code_page) = 0;
   virtual UINT GetOEMCP() = 0;
+  virtual UINT GetACP() = 0;
+  virtual LANGID GetUserDefaultUILanguage() = 0;
   // Case mapping by the system's tables; with LOCALE_NAME_INVARIANT and LCMAP_UPPERCASE alone,
   // the file system's ordinal upper-casing, by which NTFS and FAT compare names.
   virtual int LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
@@ -216,6 +218,8 @@ class RealSystemApi : public SystemApi {
   BOOL SetConsoleCP(UINT code_page) override;
   BOOL SetConsoleOutputCP(UINT code_page) override;
   UINT GetOEMCP() override;
+  UINT GetACP() override;
+  LANGID GetUserDefaultUILanguage() override;
   int LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source, int source_size,
                     wchar_t* destination, int destination_size) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;

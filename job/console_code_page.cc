@@ -5,6 +5,7 @@
 #include "base/messages.h"
 #include "base/system_api.h"
 #include "base/text.h"
+#include "base/ui_text.h"
 
 namespace sollux {
 namespace {
@@ -42,8 +43,7 @@ void WarnOfCodePage(unsigned code_page, const std::vector<CommandFolders>& folde
     if (!HasNonAscii(folder.source) && !HasNonAscii(folder.destination)) continue;
     if (std::find(named.begin(), named.end(), folder.source) != named.end()) continue;
     named.push_back(folder.source);
-    ErrorLine(L"The console reads the batch file in code page " + NumberText(code_page) +
-              L", not 932; the batch file may not reach this folder: " + folder.source);
+    ErrorLine(Say(Text::kCodePageNotSwitched, {NumberText(code_page), folder.source}));
   }
 }
 

@@ -4,6 +4,7 @@
 #include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
+#include "base/ui_text.h"
 #include "job/command_line.h"
 #include "mirror/backup_check.h"
 #include "mirror/backup_report.h"
@@ -26,7 +27,7 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) 
       continue;
     }
     const auto progress = [&folders](uint64_t files) {
-      ShowProgress(L"Checking " + folders.source + L": " + FileCountText(files));
+      ShowProgress(Say(Text::kChecking, {folders.source, FileCountText(files)}));
     };
     run.folders.push_back(
         CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders), progress));
@@ -70,7 +71,7 @@ bool CheckBackup(const BackupJob& job, const WString& report_folder, const WStri
   OutputLines(SummaryLines(run, report));
   const bool all_in = AllInBackup(run);
   if (!all_in && InputIsConsole()) {
-    OutputLine(L"Press a key to close this window; it closes by itself in 100 seconds.");
+    OutputLine(Say(Text::kPause));
     WaitForKeyPress(kMissingFilesPauseMilliseconds);
   }
   return all_in;

@@ -44,8 +44,8 @@ TEST(JobCheckTest, FolderTheBatchFileCannotNameIsNotCheckedAndFailsTheRun) {
   const std::string output = testing::internal::GetCapturedStdout();
   EXPECT_FALSE(all_in);
   const std::wstring report = backup + L"\\PC01\\Sollux-report.txt";
-  // In the C runtime's code page of the test ("C"): the e with an accent is the byte E9.
-  EXPECT_EQ(test::Narrow(unnamed) +
+  // Redirected, in code page 932 (the console's, or the ANSI code page): no e with an accent.
+  EXPECT_EQ(test::Narrow(temp.path()) + "\\Caf?" +
                 ": not checked; the batch file could not name it\n"
                 "Backup checked: 1 folder, 1 file, 1 B; 1 folder was not checked completely; see " +
                 test::Narrow(report) + "\n",

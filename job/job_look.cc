@@ -27,7 +27,7 @@ WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
 void AddNamed(WStringList* lines, const WStringList& names, uint64_t total) {
   for (const WString& name : names) lines->push_back(L"  " + name);
   if (total > names.size())
-    lines->push_back(L"  ... and " + CountText(total - names.size()) + L" more");
+    lines->push_back(Say(Text::kReportMore, {CountText(total - names.size())}));
 }
 
 // `path` is `folder` or lies below it (letter case ignored).
@@ -79,14 +79,12 @@ MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
 bool MirrorGuard::Lock() {
   lock_ = std::make_unique<BackupLock>(computer_folder_);
   if (lock_->state() == BackupLock::State::kBusy) {
-    ErrorLine(L"Another Sollux backup to " + backup_folder_ +
-              L" is running; this run did nothing.");
+    ErrorLine(Say(Text::kAnotherRunActive, {backup_folder_}));
     return false;
   }
   keep_versions_ = lock_->state() == BackupLock::State::kHeld;
   if (!keep_versions_) {
-    const WString line = L"The lock " + lock_->path() + L" could not be made (error " +
-                         std::to_wstring(lock_->error()) + L"); no versions are kept in this run";
+    const WString line = Say(Text::kLockFailed, {lock_->path(), std::to_wstring(lock_->error())});
     ErrorLine(line);
     report_.lines.push_back(line);
   }
@@ -106,7 +104,7 @@ void MirrorGuard::BeforeCopying() {
 
 void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
   const LookProgress progress = [&folders](uint64_t files) {
-    ShowProgress(L"Looking at " + folders.source + L": " + FileCountText(files));
+    ShowProgress(Say(Text::kLooking, {folders.source, FileCountText(files)}));
   };
   Folder folder;
   folder.look = LookAtFolder(folders.source, folders.destination, job_.CheckRulesFor(folders),
@@ -149,26 +147,26 @@ void MirrorGuard::SayBefore(const Folder& folder) {
   const FolderVersions& kept = folder.kept;
   const WString& source = look.source;
   const WString run = store_->run_folder();
-  WStringList parts, console, lines = {L"", L"Before the copying: " + source};
+  WStringList parts, console, lines = {L"", Say(Text::kReportBeforeCopying, {source})};
   if (kept.files_kept != 0) {
-    parts.push_back(FileCountText(kept.files_kept) + L" kept as versions in " + run);
-    lines.push_back(L"Kept as versions: " + FileCountText(kept.files_kept) + L" in " + run);
+    parts.push_back(Say(Text::kKeptAsVersions, {FileCountText(kept.files_kept), run}));
+    lines.push_back(Say(Text::kReportKept, {FileCountText(kept.files_kept), run}));
     AddNamed(&lines, kept.kept_names, kept.kept_names.size());
   }
   if (look.too_large != 0) {
-    parts.push_back(FileCountText(look.too_large) + L" left out for their size: " +
-                    FirstNames(look.too_large_names, look.too_large, kConsoleNames));
+    parts.push_back(Say(Text::kLeftOutForSize,
+                        {FileCountText(look.too_large),
+                         FirstNames(look.too_large_names, look.too_large, kConsoleNames)}));
   }
   if (look.online_only != 0) {
-    parts.push_back(FileCountText(look.online_only) + L" online only; " +
-                    SizeText(look.online_only_bytes) + L" will be downloaded to this PC");
+    parts.push_back(Say(Text::kOnlineOnly,
+                        {FileCountText(look.online_only), SizeText(look.online_only_bytes)}));
   }
   if (!parts.empty()) console.push_back(source + L": " + JoinWithText(parts, L"; "));
   if (look.LargeChange()) {
-    const WString line = L"LARGE CHANGE: the mirror deletes or replaces " +
-                         CountText(look.files_purged + look.files_replaced) + L" of the " +
-                         FileCountText(look.backup_files) +
-                         L" of its backup; if that was not meant, copy them back from " + run;
+    const WString line =
+        Say(Text::kLargeChange, {CountText(look.files_purged + look.files_replaced),
+                                 FileCountText(look.backup_files), run});
     console.push_back(source + L": " + line);
     lines.push_back(line);
   }
@@ -184,24 +182,21 @@ void MirrorGuard::SayTrouble(const Folder& folder, WStringList* console, WString
   const WString& source = folder.look.source;
   const FolderVersions& kept = folder.kept;
   for (size_t i = 0; i < kept.not_kept_names.size(); ++i) {
-    const WString line =
-        L"not kept as a version, the mirror may delete it: " + kept.not_kept_names[i];
+    const WString line = Say(Text::kNotKept, {kept.not_kept_names[i]});
     if (i < kConsoleNotKept) console->push_back(source + L": " + line);
     lines->push_back(line);
   }
   if (kept.not_kept > kept.not_kept_names.size()) {
-    lines->push_back(L"  ... and " + CountText(kept.not_kept - kept.not_kept_names.size()) +
-                     L" more not kept");
+    lines->push_back(
+        Say(Text::kMoreNotKept, {CountText(kept.not_kept - kept.not_kept_names.size())}));
   }
   if (kept.stopped) {
-    console->push_back(source + L": the stick stopped answering; no more versions were kept");
-    lines->push_back(L"The stick stopped answering; no more versions were kept");
+    console->push_back(source + L": " + Say(Text::kStickStopped));
+    lines->push_back(Say(Text::kStickStopped));
   }
   const WStringList& unread = folder.look.unreadable_destination;
   if (!unread.empty()) {
-    const WString line = CountText(unread.size()) +
-                         L" backup folders could not be read; what the mirror deletes there is "
-                         L"not kept as a version";
+    const WString line = SayCounted(Text::kBackupFoldersUnreadable, unread.size());
     console->push_back(source + L": " + line);
     lines->push_back(line + L":");
     AddNamed(lines, unread, unread.size());
@@ -210,17 +205,16 @@ void MirrorGuard::SayTrouble(const Folder& folder, WStringList* console, WString
 
 void MirrorGuard::ReportLists(const FolderLook& look, WStringList* lines) {
   if (look.too_large != 0) {
-    lines->push_back(L"Left out for their size: " + FileCountText(look.too_large));
+    lines->push_back(Say(Text::kReportLeftOut, {FileCountText(look.too_large)}));
     AddNamed(lines, look.too_large_names, look.too_large);
   }
   if (look.online_only != 0) {
-    lines->push_back(L"Online only: " + FileCountText(look.online_only) + L"; " +
-                     SizeText(look.online_only_bytes) + L" will be downloaded to this PC");
+    lines->push_back(Say(Text::kReportOnlineOnly,
+                         {FileCountText(look.online_only), SizeText(look.online_only_bytes)}));
     AddNamed(lines, look.online_only_names, look.online_only);
   }
   if (look.clock_shifts != 0) {
-    lines->push_back(L"Clock shifts: " + FileCountText(look.clock_shifts) +
-                     L" an hour off on the stick, copied again, not kept as versions");
+    lines->push_back(Say(Text::kReportClockShifts, {FileCountText(look.clock_shifts)}));
   }
 }
 
@@ -235,8 +229,8 @@ void MirrorGuard::MakeRoom() {
     for (const WString& run : store_->EarlierRuns()) {
       if (space.available >= needed) break;
       const uint64_t files = store_->DeleteRun(run);
-      const WString line = L"Old versions deleted to make room: " + store_->versions_folder() +
-                           L"\\" + run + L" (" + FileCountText(files) + L")";
+      const WString line = Say(Text::kOldVersionsDeleted,
+                               {store_->versions_folder() + L"\\" + run, FileCountText(files)});
       OutputLine(line);
       report_.lines.push_back(line);
       space = SpaceOf(computer_folder_);
@@ -246,9 +240,7 @@ void MirrorGuard::MakeRoom() {
 }
 
 void MirrorGuard::SayRoom(uint64_t shortfall, const WString& drive, uint64_t available) {
-  const WString line = L"The backup needs " + SizeText(shortfall) + L" more than " + drive +
-                       L" has free (" + SizeText(available) +
-                       L"); some files will not fit: make room or use a larger stick";
+  const WString line = Say(Text::kNoRoom, {SizeText(shortfall), drive, SizeText(available)});
   OutputLine(line);
   report_.lines.push_back(line);
 }

@@ -12,6 +12,7 @@
 #include "base/system_api.h"
 #include "base/text.h"
 #include "base/text_file.h"
+#include "base/ui_text.h"
 #include "diag/file_attributes.h"
 #include "job/backup_job.h"
 #include "job/console_code_page.h"
@@ -98,7 +99,7 @@ bool RunThroughInterpreter(const WString& path, const std::vector<CommandFolders
     const ScopedBatchCodePage code_page;
     WarnOfCodePage(code_page.ReadingCodePage(), folders);
     if (!RunAndWait(command, InterpreterEnvironment(), &exit_code)) {
-      ErrorLine(L"The command interpreter could not be started: " + command);
+      ErrorLine(Say(Text::kInterpreterNotStarted, {command}));
       return false;
     }
   }
@@ -111,7 +112,7 @@ bool BackupJob::Run(int show_command, bool through_interpreter) {
   BackupJob composed = script_text_.empty() ? ComposedCopy(*this) : *this;
   // Running after a failed write would run a stale file of the same name, or nothing.
   if (!WriteTextFile(path.c_str(), composed.ScriptText())) {
-    ErrorLine(L"The batch file could not be written and was not run: " + path);
+    ErrorLine(Say(Text::kBatchNotWritten, {path}));
     return false;
   }
   if (!through_interpreter) {

@@ -2,6 +2,7 @@
 #include "base/file_system.h"
 #include "base/messages.h"
 #include "base/text.h"
+#include "base/ui_text.h"
 #include "job/backup_job.h"
 #include "job/command_line.h"
 #include "script/batch_script.h"
@@ -11,15 +12,13 @@
 namespace sollux {
 namespace {
 
-constexpr wchar_t kLostFolderMessage[] =
-    L"cannot be backed up by this batch file, which has no exact form for the folder: ";
-
 bool Qualifies(const WString& source) { return !source.empty() && DirectoryExists(source.c_str()); }
 
 // A folder that the batch file cannot name would be copied to or from another folder, or not
 // at all: never without a word.
 void ReportUnnamableFolders(const std::vector<CommandFolders>& folders) {
-  for (const WString& folder : UnnamableFolders(folders)) ErrorLine(kLostFolderMessage + folder);
+  for (const WString& folder : UnnamableFolders(folders))
+    ErrorLine(Say(Text::kFolderWithoutExactForm, {folder}));
 }
 
 }  // namespace

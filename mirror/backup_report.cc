@@ -15,17 +15,7 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
 constexpr size_t kReadChunk = 16384;
-constexpr wchar_t kNoBackupFolderText[] = L"its backup folder is missing";
-constexpr wchar_t kNotNamedText[] = L"not checked; the batch file could not name it";
-
-// "1 file", "2 files"; the count with thousands separators.
-WString Counted(uint64_t count, const wchar_t* one, const wchar_t* many) {
-  return CountText(count) + L" " + (count == 1 ? one : many);
-}
-
-WString NotInBackupText(uint64_t count) {
-  return Counted(count, L"file is", L"files are") + L" NOT in the backup";
-}
+WString FolderCountText(uint64_t count) { return SayCounted(Text::kFolderCount, count); }
 
 uint64_t TotalOf(const RunCheck& run, uint64_t FolderCheck::*field) {
   uint64_t total = 0;
@@ -33,21 +23,23 @@ uint64_t TotalOf(const RunCheck& run, uint64_t FolderCheck::*field) {
   return total;
 }
 
-// What kept the check of a folder from being complete, in words.
-WStringList IncompleteTexts(const FolderCheck& folder) {
+// What kept the check of a folder from being complete, in words. A missing copy of a folder
+// with nothing to copy is left out when `for_summary`: such a folder is in the backup whatever
+// its copy's state (robocopy makes no copy of an empty folder's files); only the report notes it.
+WStringList IncompleteTexts(const FolderCheck& folder, bool for_summary) {
   WStringList texts;
-  if (folder.source_state == TreeState::kMissing) texts.push_back(L"the folder is missing");
-  if (folder.source_state == TreeState::kUnreadable) {
-    texts.push_back(L"the folder could not be read");
+  if (folder.source_state == TreeState::kMissing) texts.push_back(Say(Text::kFolderMissing));
+  if (folder.source_state == TreeState::kUnreadable) texts.push_back(Say(Text::kFolderUnreadable));
+  if (folder.destination_state == TreeState::kMissing &&
+      !(for_summary && folder.files_checked == 0)) {
+    texts.push_back(Say(Text::kCopyMissing));
   }
-  if (folder.destination_state == TreeState::kMissing) texts.push_back(kNoBackupFolderText);
   if (folder.destination_state == TreeState::kUnreadable) {
-    texts.push_back(L"its backup folder could not be read");
+    texts.push_back(Say(Text::kCopyUnreadable));
   }
-  if (!folder.finished) texts.push_back(L"the check stopped before the end");
+  if (!folder.finished) texts.push_back(Say(Text::kCheckStopped));
   if (folder.unreadable_folder_count != 0) {
-    texts.push_back(Counted(folder.unreadable_folder_count, L"subfolder", L"subfolders") +
-                    L" could not be read");
+    texts.push_back(SayCounted(Text::kSubfoldersUnreadable, folder.unreadable_folder_count));
   }
   return texts;
 }
@@ -56,27 +48,31 @@ WStringList IncompleteTexts(const FolderCheck& folder) {
 void AddNamedLines(WStringList* lines, const WStringList& named, uint64_t total) {
   for (const WString& name : named) lines->push_back(L"  " + name);
   if (total > named.size()) {
-    lines->push_back(L"  ... and " + CountText(total - named.size()) + L" more");
+    lines->push_back(Say(Text::kReportMore, {CountText(total - named.size())}));
   }
 }
 
 WStringList FolderLines(const FolderCheck& folder) {
-  WStringList lines = {L"", L"Folder: " + folder.source, L"Backup: " + folder.destination,
-                       L"Checked: " + Counted(folder.files_checked, L"file", L"files") + L", " +
-                           SizeText(folder.bytes_checked)};
-  for (const WString& text : IncompleteTexts(folder)) lines.push_back(L"Note: " + text);
+  WStringList lines = {L"", Say(Text::kReportFolder, {folder.source}),
+                       Say(Text::kReportBackup, {folder.destination}),
+                       Say(Text::kReportChecked,
+                           {FileCountText(folder.files_checked), SizeText(folder.bytes_checked)})};
+  for (const WString& text : IncompleteTexts(folder, false)) {
+    lines.push_back(Say(Text::kReportNote, {text}));
+  }
   if (folder.files_not_in_backup != 0) {
-    lines.push_back(NotInBackupText(folder.files_not_in_backup) + L":");
+    lines.push_back(SayCounted(Text::kReportNotInBackupList, folder.files_not_in_backup));
+    const WString missing = Say(Text::kReportMissingTag),
+                  different = Say(Text::kReportDifferentTag);
     WStringList named;
     for (const FileMismatch& mismatch : folder.mismatches) {
-      named.push_back(
-          (mismatch.problem == FileProblem::kMissing ? L"missing    " : L"different  ") +
-          mismatch.relative_path);
+      named.push_back((mismatch.problem == FileProblem::kMissing ? missing : different) +
+                      mismatch.relative_path);
     }
     AddNamedLines(&lines, named, folder.files_not_in_backup);
   }
   if (folder.unreadable_folder_count != 0) {
-    lines.push_back(L"Not read:");
+    lines.push_back(Say(Text::kReportNotRead));
     AddNamedLines(&lines, folder.unreadable_folders, folder.unreadable_folder_count);
   }
   return lines;
@@ -131,7 +127,7 @@ std::string ReadWholeFile(const WString& path) {
   return bytes;
 }
 
-bool WriteWholeFile(const WString& path, const std::string& bytes, const wchar_t* what) {
+bool WriteWholeFile(const WString& path, const std::string& bytes, Text failure) {
   FILE* file = Sys().OpenFile(OpenablePath(path).c_str(), L"wb");
   bool written = file != nullptr;
   if (written) {
@@ -139,7 +135,7 @@ bool WriteWholeFile(const WString& path, const std::string& bytes, const wchar_t
     // A full stick shows only when the last buffer is flushed.
     written = Sys().CloseFile(file) == 0 && written;
   }
-  if (!written) ErrorLine(WString(what) + L" could not be written: " + path);
+  if (!written) ErrorLine(Say(failure, {path}));
   return written;
 }
 
@@ -158,18 +154,16 @@ uint64_t IncompleteCount(const RunCheck& run) {
 
 // A check that could not look everywhere must not say that everything is there.
 WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
-  WString line = L"Backup checked: " + Counted(run.folders.size(), L"folder", L"folders") + L", " +
-                 Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L", " +
-                 SizeText(TotalOf(run, &FolderCheck::bytes_checked));
-  if (AllInBackup(run)) return line + L", all in the backup.";
+  const WStringList totals = {FolderCountText(run.folders.size()),
+                              FileCountText(TotalOf(run, &FolderCheck::files_checked)),
+                              SizeText(TotalOf(run, &FolderCheck::bytes_checked))};
+  if (AllInBackup(run)) return Say(Text::kSummaryAllIn, totals);
+  WString line = Say(Text::kSummaryNotAllIn, totals);
   const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
   const uint64_t incomplete = IncompleteCount(run);
-  if (missing != 0) line += L"; " + NotInBackupText(missing);
-  if (incomplete != 0) {
-    line +=
-        L"; " + Counted(incomplete, L"folder was", L"folders were") + L" not checked completely";
-  }
-  if (!report_path.empty()) line += L"; see " + report_path;
+  if (missing != 0) line += L"; " + SayCounted(Text::kNotInBackup, missing);
+  if (incomplete != 0) line += L"; " + SayCounted(Text::kFoldersNotChecked, incomplete);
+  if (!report_path.empty()) line += L"; " + Say(Text::kSummarySee, {report_path});
   return line;
 }
 
@@ -177,50 +171,24 @@ WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
 WString IncompleteHistoryText(const RunCheck& run) {
   const uint64_t incomplete = IncompleteCount(run);
   if (incomplete == 0) return WString();
-  return L"; " + Counted(incomplete, L"folder", L"folders") + L" not checked completely";
+  return L"; " + SayCounted(Text::kFoldersNotCheckedInHistory, incomplete);
 }
 
 }  // namespace
 
-WString CountText(uint64_t value) {
-  const WString digits = NumberText64(value);
-  WString text;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i != 0 && (digits.size() - i) % 3 == 0) text += L',';
-    text += digits[i];
-  }
-  return text;
-}
-
-WString FileCountText(uint64_t count) { return Counted(count, L"file", L"files"); }
-
-// Tenths of the unit, rounded; a size that would show as 1024.0 of one unit shows in the next.
-WString SizeText(uint64_t bytes) {
-  static constexpr const wchar_t* kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
-  if (bytes < 1024) return CountText(bytes) + L" B";
-  using Wide = unsigned __int128;  // ten times 2^64 - 1 must fit
-  Wide unit = 1024;
-  for (size_t u = 0;; ++u, unit *= 1024) {
-    const auto tenths = static_cast<uint64_t>((Wide{bytes} * 10 + unit / 2) / unit);
-    if (tenths < 10240 || u + 1 == std::size(kUnits)) {
-      return CountText(tenths / 10) + L"." + NumberText64(tenths % 10) + L" " + kUnits[u];
-    }
-  }
-}
-
 WString ReportText(const RunCheck& run) {
   WStringList lines = {
-      L"Sollux backup check, " + FormatTime(run.time, L"%Y-%m-%d %H:%M:%S"),
-      L"Computer: " + run.computer,
-      L"Backup: " + run.destination,
-      L"Files written to a folder after robocopy had passed them show as different.",
+      Say(Text::kReportTitle, {DateTimeText(run.time)}),
+      Say(Text::kReportComputer, {run.computer}),
+      Say(Text::kReportBackup, {run.destination}),
+      Say(Text::kReportLateWrites),
   };
   for (const FolderCheck& folder : run.folders) {
     const WStringList folder_lines = FolderLines(folder);
     lines.insert(lines.end(), folder_lines.begin(), folder_lines.end());
   }
   if (!run.not_checked.empty()) {
-    lines.insert(lines.end(), {L"", L"Not checked (the batch file could not name them):"});
+    lines.insert(lines.end(), {L"", Say(Text::kReportNotChecked)});
     AddNamedLines(&lines, run.not_checked, run.not_checked.size());
   }
   lines.insert(lines.end(), run.look_lines.begin(), run.look_lines.end());
@@ -228,15 +196,13 @@ WString ReportText(const RunCheck& run) {
 }
 
 WString HistoryLine(const RunCheck& run) {
-  return FormatTime(run.time, L"%Y-%m-%d %H:%M:%S") + L"; " +
-         Counted(run.folders.size(), L"folder", L"folders") + L"; " +
-         Counted(TotalOf(run, &FolderCheck::files_checked), L"file", L"files") + L"; " +
+  return DateTimeText(run.time) + L"; " + FolderCountText(run.folders.size()) + L"; " +
+         FileCountText(TotalOf(run, &FolderCheck::files_checked)) + L"; " +
          SizeText(TotalOf(run, &FolderCheck::bytes_checked)) + L"; " +
-         Counted(TotalOf(run, &FolderCheck::files_not_in_backup), L"file", L"files") +
-         L" NOT in the backup" + IncompleteHistoryText(run) +
-         (run.files_kept == 0
-              ? WString()
-              : L"; " + Counted(run.files_kept, L"file", L"files") + L" kept as versions");
+         SayCounted(Text::kNotInBackupInHistory, TotalOf(run, &FolderCheck::files_not_in_backup)) +
+         IncompleteHistoryText(run) +
+         (run.files_kept == 0 ? WString()
+                              : L"; " + SayCounted(Text::kKeptInHistory, run.files_kept));
 }
 
 bool AllInBackup(const RunCheck& run) {
@@ -246,16 +212,15 @@ bool AllInBackup(const RunCheck& run) {
 WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   WStringList lines;
   for (const FolderCheck& folder : run.folders) {
-    WStringList texts = IncompleteTexts(folder);
-    // A folder with nothing to copy is in the backup whatever its copy's state (robocopy makes
-    // no copy of an empty folder's files); only the report notes it.
-    if (folder.files_checked == 0) std::erase(texts, WString(kNoBackupFolderText));
+    WStringList texts = IncompleteTexts(folder, true);
     if (folder.files_not_in_backup != 0) {
-      texts.insert(texts.begin(), NotInBackupText(folder.files_not_in_backup));
+      texts.insert(texts.begin(), SayCounted(Text::kNotInBackup, folder.files_not_in_backup));
     }
     if (!texts.empty()) lines.push_back(folder.source + L": " + JoinWithText(texts, L"; "));
   }
-  for (const WString& folder : run.not_checked) lines.push_back(folder + L": " + kNotNamedText);
+  for (const WString& folder : run.not_checked) {
+    lines.push_back(folder + L": " + Say(Text::kNotNamed));
+  }
   lines.push_back(LastSummaryLine(run, report_path));
   return lines;
 }
@@ -280,12 +245,12 @@ std::string HistoryFileBytes(const std::string& existing, const WString& line) {
 }
 
 bool WriteReport(const WString& path, const RunCheck& run) {
-  return WriteWholeFile(path, Utf8FileBytes(ReportText(run)), L"The check's report");
+  return WriteWholeFile(path, Utf8FileBytes(ReportText(run)), Text::kReportNotWritten);
 }
 
 bool AppendHistory(const WString& path, const RunCheck& run) {
   const std::string bytes = HistoryFileBytes(ReadWholeFile(path), HistoryLine(run));
-  return WriteWholeFile(path, bytes, L"The backup history");
+  return WriteWholeFile(path, bytes, Text::kHistoryNotWritten);
 }
 
 }  // namespace sollux

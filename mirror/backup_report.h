@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ui_text.h"
 #include "base/wstring.h"
 #include "mirror/backup_check.h"
 
@@ -29,13 +30,6 @@ struct RunCheck {
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";
 inline constexpr wchar_t kHistoryFileName[] = L"Sollux-history.txt";
 inline constexpr size_t kHistoryLineLimit = 1000;
-
-// 12345 as "12,345".
-WString CountText(uint64_t value);
-// "1 file", "12,345 files".
-WString FileCountText(uint64_t count);
-// Bytes as "512 B", "1.5 KB", "38.2 GB" (1 KB = 1024 B, one decimal, B to TB).
-WString SizeText(uint64_t bytes);
 
 // The report's text, every line ending in CRLF.
 WString ReportText(const RunCheck& run);

@@ -1,7 +1,7 @@
 # Builds the release zip from this build tree with CPack and checks what it holds: Sollux.exe,
 # the very file that was built without its symbols (its manifest and version resource kept),
-# and the users' guide Sollux.txt with CRLF line ends and UTF-8's byte order mark, nothing
-# else, in a zip named after the project's version.
+# and the users' guides, Sollux.txt in Japanese and Sollux-English.txt, with CRLF line ends and
+# UTF-8's byte order mark, nothing else, in a zip named after the project's version.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DWORK=<folder> -DEXE=<Sollux.exe>
 #         -DNAME=<zip name> -DSTRIP=<strip> -DOBJDUMP=<objdump> -P package_test.cmake
@@ -25,8 +25,9 @@ endif()
 string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-if(NOT entries STREQUAL "Sollux.exe;Sollux.txt")
-  message(FATAL_ERROR "${NAME} holds '${entries}', not exactly Sollux.exe and Sollux.txt")
+if(NOT entries STREQUAL "Sollux-English.txt;Sollux.exe;Sollux.txt")
+  message(FATAL_ERROR
+          "${NAME} holds '${entries}', not exactly Sollux.exe, Sollux.txt and Sollux-English.txt")
 endif()
 
 set(unpacked "${WORK}/unpacked")
@@ -68,27 +69,34 @@ if(NOT manifest OR NOT version)
   message(FATAL_ERROR "the zip's Sollux.exe lacks its manifest or its version resource")
 endif()
 
-set(guide "${unpacked}/Sollux.txt")
-file(READ "${guide}" mark LIMIT 3 HEX)
-if(NOT mark STREQUAL "efbbbf")
-  message(FATAL_ERROR "Sollux.txt does not start with UTF-8's byte order mark (${mark})")
-endif()
-# Byte by byte, as "xx " pairs: file(READ) as text would drop the carriage returns.
-file(READ "${guide}" hex HEX)
-string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
-string(REPLACE "0d 0a " "" without_crlf "${bytes}")
-if(NOT bytes MATCHES "0d 0a " OR without_crlf MATCHES "(^| )(0d|0a) ")
-  message(FATAL_ERROR "Sollux.txt has a line end that is not CRLF")
-endif()
-file(READ "${guide}" text)
-foreach(expected "\n## For the people who use it\n" "\nExit code, for scheduled tasks.")
-  string(FIND "${text}" "${expected}" at)
-  if(at EQUAL -1)
-    message(FATAL_ERROR "Sollux.txt lacks the users' text '${expected}'")
+# A guide with UTF-8's byte order mark, CRLF line ends only, the users' texts `expected` and
+# no developers' part.
+function(check_guide guide expected developers)
+  file(READ "${guide}" mark LIMIT 3 HEX)
+  if(NOT mark STREQUAL "efbbbf")
+    message(FATAL_ERROR "${guide} does not start with UTF-8's byte order mark (${mark})")
   endif()
-endforeach()
-string(FIND "${text}" "For developers" at)
-if(NOT at EQUAL -1)
-  message(FATAL_ERROR "Sollux.txt holds the developers' part of the README")
-endif()
-message(STATUS "${NAME}: Sollux.exe and Sollux.txt")
+  # Byte by byte, as "xx " pairs: file(READ) as text would drop the carriage returns.
+  file(READ "${guide}" hex HEX)
+  string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+  string(REPLACE "0d 0a " "" without_crlf "${bytes}")
+  if(NOT bytes MATCHES "0d 0a " OR without_crlf MATCHES "(^| )(0d|0a) ")
+    message(FATAL_ERROR "${guide} has a line end that is not CRLF")
+  endif()
+  file(READ "${guide}" text)
+  foreach(line IN LISTS expected)
+    string(FIND "${text}" "${line}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${guide} lacks the users' text '${line}'")
+    endif()
+  endforeach()
+  string(FIND "${text}" "${developers}" at)
+  if(NOT at EQUAL -1)
+    message(FATAL_ERROR "${guide} holds the developers' part of its README")
+  endif()
+endfunction()
+check_guide("${unpacked}/Sollux-English.txt"
+            "\n## For the people who use it\n;\nExit code, for scheduled tasks." "For developers")
+check_guide("${unpacked}/Sollux.txt" "\n## 使う方へ\n;\n### 終了コード (タスク スケジューラ用)\n"
+            "開発者向け")
+message(STATUS "${NAME}: Sollux.exe, Sollux.txt and Sollux-English.txt")

@@ -1,0 +1,224 @@
+#include "base/ui_text.h"
+
+#include <iterator>
+
+#include "base/system_api.h"
+#include "base/text.h"
+#include "base/time_text.h"
+
+namespace sollux {
+namespace {
+
+using enum Text;
+
+// Japanese has no plural: a counted noun is a phrase with its counter (個, 件).
+constexpr TextForms kTable[] = {
+    {kPlumaFolderMissing, L"PLUMA folder not found, not backed up: {1}", nullptr,
+     L"PLUMA のフォルダーが見つからないため、バックアップしません: {1}"},
+    {kFolderWithoutExactForm,
+     L"cannot be backed up by this batch file, which has no exact form for the folder: {1}",
+     nullptr,
+     L"このフォルダーの名前はバッチ ファイルに正しく書けないため、バックアップできません: {1}"},
+    {kCodePageNotSwitched,
+     L"The console reads the batch file in code page {1}, not 932; the batch file may not reach "
+     L"this folder: {2}",
+     nullptr,
+     L"コンソールがバッチ ファイルをコード ページ 932 ではなく {1} で読むため、このフォルダーが"
+     L"正しくコピーされないことがあります: {2}"},
+    {kBatchNotWritten, L"The batch file could not be written and was not run: {1}", nullptr,
+     L"バッチ ファイルを書き込めなかったため、実行しませんでした: {1}"},
+    {kInterpreterNotStarted, L"The command interpreter could not be started: {1}", nullptr,
+     L"コマンド インタープリターを起動できませんでした: {1}"},
+    {kAnotherRunActive, L"Another Sollux backup to {1} is running; this run did nothing.", nullptr,
+     L"{1} への別の Sollux のバックアップが実行中です。今回は何もしませんでした。"},
+    {kLockFailed, L"The lock {1} could not be made (error {2}); no versions are kept in this run",
+     nullptr, L"ロック ファイル {1} を作れませんでした (エラー {2})。今回は以前の版を残しません"},
+    {kLooking, L"Looking at {1}: {2}", nullptr, L"{1} を調べています: {2}"},
+    {kChecking, L"Checking {1}: {2}", nullptr, L"{1} を確認しています: {2}"},
+    {kKeptAsVersions, L"{1} kept as versions in {2}", nullptr,
+     L"{1}を以前の版として {2} に残しました"},
+    {kLeftOutForSize, L"{1} left out for their size: {2}", nullptr,
+     L"{1}は大きすぎるためコピーしません: {2}"},
+    {kOnlineOnly, L"{1} online only; {2} will be downloaded to this PC", nullptr,
+     L"{1}はクラウドにしかありません。{2} がこの PC にダウンロードされます"},
+    {kLargeChange,
+     L"LARGE CHANGE: the mirror deletes or replaces {1} of the {2} of its backup; if that was "
+     L"not meant, copy them back from {3}",
+     nullptr,
+     L"大きな変更: ミラーはバックアップの {2}のうち {1} 個を削除するか置き換えます。意図した"
+     L"変更でなければ、{3} からコピーして戻してください"},
+    {kNotKept, L"not kept as a version, the mirror may delete it: {1}", nullptr,
+     L"以前の版として残せなかったため、ミラーが削除することがあります: {1}"},
+    {kMoreNotKept, L"  ... and {1} more not kept", nullptr,
+     L"  ... ほかに {1} 件を残せませんでした"},
+    {kStickStopped, L"the stick stopped answering; no more versions were kept", nullptr,
+     L"USB メモリーが応答しなくなったため、ここから先は以前の版を残せませんでした"},
+    {kBackupFoldersUnreadable,
+     L"{n} backup folder could not be read; what the mirror deletes there is not kept as a "
+     L"version",
+     L"{n} backup folders could not be read; what the mirror deletes there is not kept as a "
+     L"version",
+     L"バックアップの {n} 個のフォルダーを読めませんでした。そこでミラーが削除するものは以前の版"
+     L"として残りません"},
+    {kOldVersionsDeleted, L"Old versions deleted to make room: {1} ({2})", nullptr,
+     L"空きを作るため、古い版を削除しました: {1} ({2})"},
+    {kNoRoom,
+     L"The backup needs {1} more than {2} has free ({3}); some files will not fit: make room or "
+     L"use a larger stick",
+     nullptr,
+     L"バックアップには {2} の空き ({3}) より {1} 多く必要です。入りきらないファイルがあります。"
+     L"空きを作るか、大きな USB メモリーを使ってください"},
+    {kReportTitle, L"Sollux backup check, {1}", nullptr, L"Sollux バックアップの確認 {1}"},
+    {kReportComputer, L"Computer: {1}", nullptr, L"コンピューター: {1}"},
+    {kReportBackup, L"Backup: {1}", nullptr, L"バックアップ先: {1}"},
+    {kReportLateWrites,
+     L"Files written to a folder after robocopy had passed them show as different.", nullptr,
+     L"robocopy が通り過ぎた後にフォルダーに書き込まれたファイルは「違う」と表示されます。"},
+    {kReportFolder, L"Folder: {1}", nullptr, L"フォルダー: {1}"},
+    {kReportChecked, L"Checked: {1}, {2}", nullptr, L"確認したもの: {1}、{2}"},
+    {kReportNote, L"Note: {1}", nullptr, L"注意: {1}"},
+    {kReportNotRead, L"Not read:", nullptr, L"読めなかったフォルダー:"},
+    {kReportNotChecked, L"Not checked (the batch file could not name them):", nullptr,
+     L"確認していないフォルダー (バッチ ファイルに名前を書けませんでした):"},
+    {kReportNotInBackupList, L"{n} file is NOT in the backup:", L"{n} files are NOT in the backup:",
+     L"バックアップにないファイル {n} 個:"},
+    {kReportMissingTag, L"missing    ", nullptr, L"ない    "},
+    {kReportDifferentTag, L"different  ", nullptr, L"違う    "},
+    {kReportMore, L"  ... and {1} more", nullptr, L"  ... ほか {1} 件"},
+    {kReportBeforeCopying, L"Before the copying: {1}", nullptr, L"コピーの前: {1}"},
+    {kReportKept, L"Kept as versions: {1} in {2}", nullptr, L"以前の版として残したもの: {1}、{2}"},
+    {kReportLeftOut, L"Left out for their size: {1}", nullptr,
+     L"大きすぎるためコピーしないもの: {1}"},
+    {kReportOnlineOnly, L"Online only: {1}; {2} will be downloaded to this PC", nullptr,
+     L"クラウドにしかないもの: {1}。{2} がこの PC にダウンロードされます"},
+    {kReportClockShifts,
+     L"Clock shifts: {1} an hour off on the stick, copied again, not kept as versions", nullptr,
+     L"時刻のずれ: {1}は USB メモリーの上で 1 時間ずれているため、もう一度コピーします (以前の版"
+     L"としては残しません)"},
+    {kReportNotWritten, L"The check's report could not be written: {1}", nullptr,
+     L"確認の報告を書き込めませんでした: {1}"},
+    {kHistoryNotWritten, L"The backup history could not be written: {1}", nullptr,
+     L"バックアップの履歴を書き込めませんでした: {1}"},
+    {kFolderMissing, L"the folder is missing", nullptr, L"フォルダーがありません"},
+    {kFolderUnreadable, L"the folder could not be read", nullptr, L"フォルダーを読めませんでした"},
+    {kCopyMissing, L"its backup folder is missing", nullptr,
+     L"バックアップのフォルダーがありません"},
+    {kCopyUnreadable, L"its backup folder could not be read", nullptr,
+     L"バックアップのフォルダーを読めませんでした"},
+    {kCheckStopped, L"the check stopped before the end", nullptr, L"確認が途中で止まりました"},
+    {kSubfoldersUnreadable, L"{n} subfolder could not be read", L"{n} subfolders could not be read",
+     L"{n} 個のサブフォルダーを読めませんでした"},
+    {kNotNamed, L"not checked; the batch file could not name it", nullptr,
+     L"バッチ ファイルに名前を書けなかったため、確認していません"},
+    {kNotInBackup, L"{n} file is NOT in the backup", L"{n} files are NOT in the backup",
+     L"{n} 個のファイルがバックアップにありません"},
+    {kNotInBackupInHistory, L"{n} file NOT in the backup", L"{n} files NOT in the backup",
+     L"バックアップにないファイル {n} 個"},
+    {kFoldersNotChecked, L"{n} folder was not checked completely",
+     L"{n} folders were not checked completely",
+     L"{n} 個のフォルダーを最後まで確認できませんでした"},
+    {kFoldersNotCheckedInHistory, L"{n} folder not checked completely",
+     L"{n} folders not checked completely", L"最後まで確認できなかったフォルダー {n} 個"},
+    {kKeptInHistory, L"{n} file kept as versions", L"{n} files kept as versions",
+     L"以前の版として残したファイル {n} 個"},
+    {kSummaryAllIn, L"Backup checked: {1}, {2}, {3}, all in the backup.", nullptr,
+     L"バックアップを確認しました: {1}、{2}、{3}。すべてバックアップにあります。"},
+    {kSummaryNotAllIn, L"Backup checked: {1}, {2}, {3}", nullptr,
+     L"バックアップを確認しました: {1}、{2}、{3}"},
+    {kSummarySee, L"see {1}", nullptr, L"詳しくは {1} を見てください"},
+    {kPause, L"Press a key to close this window; it closes by itself in 100 seconds.", nullptr,
+     L"何かキーを押すと、このウィンドウを閉じます。100 秒たつと自動で閉じます。"},
+    {kFileCount, L"{n} file", L"{n} files", L"{n} 個のファイル"},
+    {kFolderCount, L"{n} folder", L"{n} folders", L"{n} 個のフォルダー"},
+    {kDateTime, L"%Y-%m-%d %H:%M:%S", nullptr, L"%Y/%m/%d %H:%M:%S"},
+};
+static_assert(std::size(kTable) == kTextCount, "one row for each text");
+
+constexpr uint16_t kJapanesePrimaryLanguage = 0x11;  // LANG_JAPANESE
+
+struct LanguageChoice {
+  bool decided = false;
+  Language language = Language::kEnglish;
+};
+
+LanguageChoice& Choice() {
+  static LanguageChoice choice;
+  return choice;
+}
+
+void Replace(WString* text, const WString& blank, const WString& value) {
+  for (size_t at = text->find(blank); at != WString::npos; at = text->find(blank, at)) {
+    text->replace(at, blank.size(), value);
+    at += value.size();
+  }
+}
+
+WString Filled(WString text, const WStringList& args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    Replace(&text, L"{" + std::to_wstring(i + 1) + L"}", args[i]);
+  }
+  return text;
+}
+
+}  // namespace
+
+const TextForms* TextTable() { return kTable; }
+
+Language UiLanguage() {
+  LanguageChoice& choice = Choice();
+  if (!choice.decided) {
+    const uint16_t primary = Sys().GetUserDefaultUILanguage() & 0x3FF;
+    choice.language =
+        primary == kJapanesePrimaryLanguage ? Language::kJapanese : Language::kEnglish;
+    choice.decided = true;
+  }
+  return choice.language;
+}
+
+void ForgetUiLanguage() { Choice().decided = false; }
+
+WString Say(Text id, const WStringList& args) {
+  const TextForms& forms = kTable[static_cast<size_t>(id)];
+  return Filled(UiLanguage() == Language::kJapanese ? forms.japanese : forms.english, args);
+}
+
+WString SayCounted(Text id, uint64_t count, const WStringList& args) {
+  const TextForms& forms = kTable[static_cast<size_t>(id)];
+  const wchar_t* form = forms.japanese;
+  if (UiLanguage() == Language::kEnglish) {
+    form = count == 1 || forms.english_many == nullptr ? forms.english : forms.english_many;
+  }
+  WString text = Filled(form, args);
+  Replace(&text, L"{n}", CountText(count));
+  return text;
+}
+
+WString CountText(uint64_t value) {
+  const WString digits = NumberText64(value);
+  WString text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i != 0 && (digits.size() - i) % 3 == 0) text += L',';
+    text += digits[i];
+  }
+  return text;
+}
+
+// Tenths of the unit, rounded; a size that would show as 1024.0 of one unit shows in the next.
+WString SizeText(uint64_t bytes) {
+  static constexpr const wchar_t* kUnits[] = {L"KB", L"MB", L"GB", L"TB"};
+  if (bytes < 1024) return CountText(bytes) + L" B";
+  using Wide = unsigned __int128;  // ten times 2^64 - 1 must fit
+  Wide unit = 1024;
+  for (size_t u = 0;; ++u, unit *= 1024) {
+    const auto tenths = static_cast<uint64_t>((Wide{bytes} * 10 + unit / 2) / unit);
+    if (tenths < 10240 || u + 1 == std::size(kUnits)) {
+      return CountText(tenths / 10) + L"." + NumberText64(tenths % 10) + L" " + kUnits[u];
+    }
+  }
+}
+
+WString FileCountText(uint64_t count) { return SayCounted(kFileCount, count); }
+
+WString DateTimeText(int64_t time) { return FormatTime(time, Say(kDateTime).c_str()); }
+
+}  // namespace sollux
