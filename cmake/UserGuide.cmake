@@ -3,12 +3,17 @@
 # every Windows opens it right with a double click (older ones read a file without the mark in
 # the ANSI code page). Markdown's emphasis marks, code quotes and fences are left out.
 #
-#   cmake -DREADME=<README.md> -DOUTPUT=<Sollux.txt> -P UserGuide.cmake
+# The Japanese guide, README.ja.md, ends its users' part at its own heading, given as END.
+#
+#   cmake -DREADME=<README.md> -DOUTPUT=<Sollux.txt> [-DEND=<heading>] -P UserGuide.cmake
 file(READ "${README}" text)
-set(heading "\n## For developers\n")
+if(NOT DEFINED END)
+  set(END "## For developers")
+endif()
+set(heading "\n${END}\n")
 string(FIND "${text}" "${heading}" end)
 if(end LESS 0)
-  message(FATAL_ERROR "${README} has no heading '## For developers': the users' part has no end")
+  message(FATAL_ERROR "${README} has no heading '${END}': the users' part has no end")
 endif()
 math(EXPR end "${end} + 1")
 string(SUBSTRING "${text}" 0 ${end} text)
