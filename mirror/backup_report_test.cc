@@ -27,6 +27,9 @@ class UtcClock : public RealSystemApi {
     const __time64_t t = time;
     return _gmtime64_s(fields, &t) == 0;
   }
+  LANGID GetUserDefaultUILanguage() override { return ui_language; }
+
+  LANGID ui_language = 0x0409;  // en-US
 };
 
 FolderCheck Folder(const WString& source, uint64_t files, uint64_t bytes, uint64_t missing) {
@@ -177,6 +180,8 @@ TEST(BackupReportTest, SummaryLines) {
     RunCheck run;
     WStringList lines;
     const wchar_t* history;  // after the date and time
+    LANGID ui = 0x0409;
+    const wchar_t* title = L"Sollux backup check, 2024-05-17 18:02:03\r\n";
   } cases[] = {
       {"all in",
        all_in,
@@ -203,13 +208,39 @@ TEST(BackupReportTest, SummaryLines) {
         L"completely; see E:\\_Backup_\\PC01\\Sollux-report.txt"},
        L"14 folders; 12,345 files; 38.2 GB; 0 files NOT in the backup; 2 folders not checked "
        L"completely"},
+      {"all in, Japanese",
+       all_in,
+       {L"バックアップを確認しました: 14 個のフォルダー、12,345 個のファイル、38.2 GB。すべてバック"
+        L"アップにあります。"},
+       L"14 個のフォルダー; 12,345 個のファイル; 38.2 GB; バックアップにないファイル 0 個",
+       0x0411,
+       L"Sollux バックアップの確認 2024/05/17 18:02:03\r\n"},
+      {"some missing, Japanese",
+       some_missing,
+       {L"C:\\F3: 126 個のファイルがバックアップにありません",
+        L"C:\\F5: 1 個のファイルがバックアップにありません; バックアップのフォルダーがありません",
+        L"C:\\F7: 2 個のサブフォルダーを読めませんでした",
+        L"バックアップを確認しました: 14 個のフォルダー、12,345 個のファイル、38.2 GB; 127 個の"
+        L"ファイルがバックアップにありません; 1 個のフォルダーを最後まで確認できませんでした; "
+        L"詳しく"
+        L"は E:\\_Backup_\\PC01\\Sollux-report.txt を見てください"},
+       L"14 個のフォルダー; 12,345 個のファイル; 38.2 GB; バックアップにないファイル 127 個; 最後"
+       L"まで確認できなかったフォルダー 1 個",
+       0x0411,
+       L"Sollux バックアップの確認 2024/05/17 18:02:03\r\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
+    UtcClock clock;
+    clock.ui_language = c.ui;
+    const ScopedSystemApi scoped(clock);
+    ForgetUiLanguage();
     EXPECT_EQ(c.lines, SummaryLines(c.run, report));
     EXPECT_EQ(c.lines.size() == 1, AllInBackup(c.run));
     EXPECT_EQ(c.history, HistoryLine(c.run).substr(21));
+    EXPECT_TRUE(ReportText(c.run).starts_with(c.title)) << ReportText(c.run);
   }
+  ForgetUiLanguage();
 }
 
 }  // namespace
