@@ -7,18 +7,22 @@
 # the ratio of Sollux.exe to the floor.
 #
 #   tools/benchmark.sh [RUNS]      (default 21 runs each)
+#
+# SOLLUX_BUILD names another build folder of the test preset than build/test (its prefix and
+# stick go there too), so that a benchmark need not share a tree with a test run.
 set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-21}
+build=${SOLLUX_BUILD:-build/test}
 tools/setup.sh >/dev/null
-cmake --preset test >/dev/null
-cmake --build --preset test --target Sollux fixture_floor fixture_noop >/dev/null
+cmake --preset test -B "$build" >/dev/null
+cmake --build "$build" --target Sollux fixture_floor fixture_noop >/dev/null
 
-prefix=build/test/wineprefix-bench
-stick=build/test/bench-stick
-sollux=build/test/Sollux.exe
-floor=build/test/test/fixtures/floor.exe
-noop=build/test/test/fixtures/noop.exe
+prefix=$build/wineprefix-bench
+stick=$build/bench-stick
+sollux=$build/Sollux.exe
+floor=$build/test/fixtures/floor.exe
+noop=$build/test/fixtures/noop.exe
 trap 'tools/wine-run.sh --stop "$prefix"' EXIT
 
 mkdir -p "$stick"
@@ -51,7 +55,7 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 for program in "$sollux" "$floor" "$noop"; do  # warm up: first runs load the DLLs
   milliseconds "$program" >/dev/null
 done
-results=build/test/bench
+results=$build/bench
 : >"$results-sollux.txt"
 : >"$results-floor.txt"
 : >"$results-noop.txt"
