@@ -87,7 +87,7 @@ constexpr uint64_t kProgressPauseMs = 250;
 struct ProgressState {
   size_t shown = 0;  // characters on the line now
   uint64_t last = 0;
-  bool drawn = false;
+  bool asked = false;  // since the last line was cleared
 };
 
 ProgressState& Progress() {
@@ -108,22 +108,23 @@ void DrawProgress(HANDLE console, const WString& text) {
 
 }  // namespace
 
+// Whether standard output is a console costs a round trip to the console host (a wineserver
+// request under Wine), so the pause is kept before asking, not after.
 void ShowProgress(const WString& text, bool force) {
-  HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE);
-  if (console == nullptr) return;
   ProgressState& state = Progress();
   const uint64_t now = Sys().GetTickCount64();
-  if (!force && state.drawn && now - state.last < kProgressPauseMs) return;
+  if (!force && state.asked && now - state.last < kProgressPauseMs) return;
   state.last = now;
-  state.drawn = true;
-  DrawProgress(console, text);
+  state.asked = true;
+  if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) DrawProgress(console, text);
 }
 
 void ClearProgress() {
-  HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE);
-  if (console == nullptr || Progress().shown == 0) return;
-  DrawProgress(console, WString());
-  Progress().drawn = false;
+  ProgressState& state = Progress();
+  state.asked = false;
+  if (state.shown == 0) return;
+  if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) DrawProgress(console, WString());
+  state.shown = 0;
 }
 
 bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }

@@ -39,12 +39,14 @@ class ScriptedConsole : public RealSystemApi {
   std::wstring console_text;
   UINT console_output_cp = 0;  // 0: the process has no console
   UINT ansi_cp = 1252;
+  int output_mode_asked = 0;
 
   HANDLE GetStdHandle(DWORD which) override {
     return which == STD_INPUT_HANDLE ? kInput : which == STD_OUTPUT_HANDLE ? kOutput : nullptr;
   }
   BOOL GetConsoleMode(HANDLE console, DWORD* mode) override {
     *mode = 0;
+    output_mode_asked += console == kOutput ? 1 : 0;
     return console == kInput ? input_is_console : console == kOutput && output_is_console;
   }
   BOOL WriteConsoleW(HANDLE, const wchar_t* text, DWORD length, DWORD* written) override {
@@ -128,7 +130,8 @@ TEST(ConsoleTest, OutputLinesGoToTheConsoleAsWideText) {
 }
 
 // The progress line is rewritten in place at most four times a second, blanked before the next
-// line, and never written where standard output is no console.
+// line, and never written where standard output is no console; the output's mode is asked no
+// more often than the line could be drawn.
 TEST(ConsoleTest, ProgressLineOnAConsoleOnly) {
   for (const bool console_output : {true, false}) {
     SCOPED_TRACE(console_output);
@@ -146,6 +149,8 @@ TEST(ConsoleTest, ProgressLineOnAConsoleOnly) {
     ShowProgress(L"again", true);
     ClearProgress();
     EXPECT_EQ(console_output ? "" : "next\n", testing::internal::GetCapturedStdout());
+    // Three lines drawn and the "next" line; on a console, the two clearings of a drawn line.
+    EXPECT_EQ(console_output ? 6 : 4, console.output_mode_asked);
     const std::wstring blank(std::wstring(L"Looking at C:\\Data: 30 files").size(), L' ');
     EXPECT_EQ(console_output
                   ? L"\rLooking at C:\\Data: 10 files\r\rLooking at C:\\Data: 30 files\r\r" +

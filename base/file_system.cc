@@ -12,6 +12,7 @@ namespace sollux {
 namespace {
 
 constexpr int64_t kRetryPauseMs = 100;
+constexpr size_t kReadChunk = 16384;
 
 // The path as the existence tests see it: one trailing separator removed, slashes rewritten,
 // a drive as its root.
@@ -128,6 +129,25 @@ UniqueFile OpenWithRetry(const wchar_t* path, const wchar_t* mode, int seconds) 
     ErrorCounter(static_cast<uint64_t>(attempt));
   }
   return nullptr;
+}
+
+std::string ReadWholeFile(const WString& path) {
+  FILE* file = Sys().OpenFile(OpenablePath(path).c_str(), L"rb");
+  if (file == nullptr) return std::string();
+  std::string bytes, chunk(kReadChunk, '\0');
+  for (size_t read; (read = Sys().ReadFromFile(chunk.data(), 1, chunk.size(), file)) > 0;) {
+    bytes.append(chunk, 0, read);
+  }
+  Sys().CloseFile(file);
+  return bytes;
+}
+
+bool WriteWholeFile(const WString& path, const std::string& bytes, const wchar_t* mode) {
+  FILE* file = Sys().OpenFile(OpenablePath(path).c_str(), mode);
+  if (file == nullptr) return false;
+  const bool written = Sys().WriteToFile(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // A full stick shows only when the last buffer is flushed.
+  return Sys().CloseFile(file) == 0 && written;
 }
 
 }  // namespace sollux

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "base/wstring.h"
 
@@ -56,6 +57,12 @@ using UniqueFile = std::unique_ptr<FILE, FileCloser>;
 // attempt number and a carriage return go to the standard error stream. An empty path answers
 // none without trying.
 UniqueFile OpenWithRetry(const wchar_t* path, const wchar_t* mode, int seconds);
+
+// The whole file; "" when it is missing or cannot be read.
+std::string ReadWholeFile(const WString& path);
+// Writes `bytes` to `path` opened in `mode` (L"wb", L"ab"); false when it could not be opened
+// or not all of the bytes reached it.
+bool WriteWholeFile(const WString& path, const std::string& bytes, const wchar_t* mode);
 
 }  // namespace sollux
 

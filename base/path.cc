@@ -70,6 +70,11 @@ WString LongPathForm(const WString& path) {
   return WString();
 }
 
+WString OpenablePath(const WString& path) {
+  const WString form = LongPathForm(path);
+  return form.empty() ? path : form;
+}
+
 WString WithTrailingSeparator(WString path, wchar_t separator) {
   if (!path.empty() && !EndsInSeparator(path)) path += separator;
   return path;

@@ -76,6 +76,9 @@ WString ShortenPath(const WString& path, size_t max_length);
 // separators made backslashes and "." and ".." elements resolved; a path already in that form
 // as it is; "" for a relative path.
 WString LongPathForm(const WString& path);
+// The path in the form that opens it: the \\?\ form of an absolute path, since one past
+// MAX_PATH opens only so; a relative path as it is.
+WString OpenablePath(const WString& path);
 
 }  // namespace sollux
 

@@ -231,6 +231,7 @@ TEST(LongPathFormTest, Examples) {
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.input));
     EXPECT_EQ(c.expected, LongPathForm(c.input));
+    EXPECT_EQ(c.expected.empty() ? c.input : c.expected, OpenablePath(c.input));
   }
 }
 

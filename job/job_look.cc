@@ -38,37 +38,43 @@ bool Within(const WString& path, const WString& folder) {
   return p.size() == f.size() || p[f.size()] == L'\\';
 }
 
-struct Space {
+}  // namespace
+
+// What the look needs to know of the stick's volume, asked once; the free space is asked after
+// the moves and again as each old run goes.
+struct VolumeSpace {
   VolumeFacts facts;
+  WString root;   // "E:\\"
   WString drive;  // "E:"
   uint64_t available = 0;
   uint64_t total = 0;
   bool known = false;
+
+  explicit VolumeSpace(const WString& folder) {
+    wchar_t path[MAX_PATH + 1] = {};
+    if (!Sys().GetVolumePathNameW(folder.c_str(), path, MAX_PATH + 1)) return;
+    root = path;
+    drive = WithoutTrailingSeparator(root);
+    DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
+    if (Sys().GetDiskFreeSpaceW(path, &sectors, &bytes, &free_clusters, &clusters)) {
+      facts.cluster_size = uint64_t{sectors} * bytes;
+    }
+    wchar_t name[MAX_PATH + 1] = {};
+    if (Sys().GetVolumeFileSystemW(path, name, MAX_PATH + 1)) {
+      const WString system = name;
+      facts.fat32 = EqualsIgnoreCase(system, L"FAT32") || EqualsIgnoreCase(system, L"FAT");
+      facts.fat_times = facts.fat32 || EqualsIgnoreCase(system, L"exFAT");
+    }
+  }
+
+  void AskFreeSpace() {
+    if (root.empty()) return;
+    ULARGE_INTEGER free_to_caller = {}, size = {}, free = {};
+    known = Sys().GetDiskFreeSpaceExW(root.c_str(), &free_to_caller, &size, &free) != FALSE;
+    available = free_to_caller.QuadPart;
+    total = size.QuadPart;
+  }
 };
-
-Space SpaceOf(const WString& folder) {
-  Space space;
-  wchar_t root[MAX_PATH + 1] = {};
-  if (!Sys().GetVolumePathNameW(folder.c_str(), root, MAX_PATH + 1)) return space;
-  space.drive = WithoutTrailingSeparator(WString(root));
-  DWORD sectors = 0, bytes = 0, free_clusters = 0, clusters = 0;
-  if (Sys().GetDiskFreeSpaceW(root, &sectors, &bytes, &free_clusters, &clusters)) {
-    space.facts.cluster_size = uint64_t{sectors} * bytes;
-  }
-  wchar_t name[MAX_PATH + 1] = {};
-  if (Sys().GetVolumeFileSystemW(root, name, MAX_PATH + 1)) {
-    const WString system = name;
-    space.facts.fat32 = EqualsIgnoreCase(system, L"FAT32") || EqualsIgnoreCase(system, L"FAT");
-    space.facts.fat_times = space.facts.fat32 || EqualsIgnoreCase(system, L"exFAT");
-  }
-  ULARGE_INTEGER available = {}, total = {}, free = {};
-  space.known = Sys().GetDiskFreeSpaceExW(root, &available, &total, &free) != FALSE;
-  space.available = available.QuadPart;
-  space.total = total.QuadPart;
-  return space;
-}
-
-}  // namespace
 
 MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
                          const WString& computer_folder)
@@ -93,13 +99,13 @@ bool MirrorGuard::Lock() {
 
 void MirrorGuard::BeforeCopying() {
   ExposeCloudPlaceholders();
-  const Space space = SpaceOf(computer_folder_);
+  VolumeSpace space(computer_folder_);
   store_ = std::make_unique<VersionStore>(backup_folder_, computer_folder_, Sys().CurrentTime());
   for (const CommandFolders& folders : job_.ScriptFolders()) {
     if (UnnamableFolders({folders}).empty()) LookAt(folders, space.facts);
   }
   for (Folder& folder : folders_) KeepVersions(&folder);
-  MakeRoom();
+  MakeRoom(&space);
 }
 
 void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
@@ -220,8 +226,9 @@ void MirrorGuard::ReportLists(const FolderLook& look, WStringList* lines) {
 
 // Old runs' versions go, oldest first, until the copies fit; never in a run with a large
 // change, whose old versions may hold the only good copies.
-void MirrorGuard::MakeRoom() {
-  Space space = SpaceOf(computer_folder_);
+void MirrorGuard::MakeRoom(VolumeSpace* volume) {
+  VolumeSpace& space = *volume;
+  space.AskFreeSpace();
   if (!space.known) return;
   uint64_t needed = space.total / 100 * kMarginPercent;
   for (const Folder& folder : folders_) needed += folder.look.room_needed;
@@ -233,7 +240,7 @@ void MirrorGuard::MakeRoom() {
                                {store_->versions_folder() + L"\\" + run, FileCountText(files)});
       OutputLine(line);
       report_.lines.push_back(line);
-      space = SpaceOf(computer_folder_);
+      space.AskFreeSpace();
     }
   }
   if (space.available < needed) SayRoom(needed - space.available, space.drive, space.available);

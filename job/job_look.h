@@ -17,6 +17,8 @@
 
 namespace sollux {
 
+struct VolumeSpace;
+
 // What the report and the history get from the look.
 struct LookReport {
   WStringList lines;  // the report's part, without line ends
@@ -49,7 +51,7 @@ class MirrorGuard {
   void LookAt(const CommandFolders& folders, const VolumeFacts& volume);
   void KeepVersions(Folder* folder);
   bool VersionsAllowed(const CommandFolders& folders) const;
-  void MakeRoom();
+  void MakeRoom(VolumeSpace* space);
   void SayBefore(const Folder& folder);
   static void SayTrouble(const Folder& folder, WStringList* console, WStringList* lines);
   static void ReportLists(const FolderLook& look, WStringList* lines);

@@ -15,8 +15,7 @@ constexpr DWORD kPauseMs = 200;
 BackupLock::BackupLock(const WString& computer_folder)
     : path_(WithTrailingSeparator(computer_folder) + kLockFileName) {
   CreateDirectoryChain(computer_folder);
-  const WString form = LongPathForm(path_);
-  const WString open_path = form.empty() ? path_ : form;
+  const WString open_path = OpenablePath(path_);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (attempt > 0) Sys().Sleep(kPauseMs);
     handle_ = Sys().CreateFileW(open_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "base/file_system.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -14,7 +15,6 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
-constexpr size_t kReadChunk = 16384;
 WString FolderCountText(uint64_t count) { return SayCounted(Text::kFolderCount, count); }
 
 uint64_t TotalOf(const RunCheck& run, uint64_t FolderCheck::*field) {
@@ -109,32 +109,8 @@ std::string Utf8(const WString& text) {
   return bytes;
 }
 
-// A path past MAX_PATH opens only in its \\?\ form.
-WString OpenablePath(const WString& path) {
-  const WString form = LongPathForm(path);
-  return form.empty() ? path : form;
-}
-
-// The whole file; "" when it is missing or cannot be read.
-std::string ReadWholeFile(const WString& path) {
-  FILE* file = Sys().OpenFile(OpenablePath(path).c_str(), L"rb");
-  if (file == nullptr) return std::string();
-  std::string bytes, chunk(kReadChunk, '\0');
-  for (size_t read; (read = Sys().ReadFromFile(chunk.data(), 1, chunk.size(), file)) > 0;) {
-    bytes.append(chunk, 0, read);
-  }
-  Sys().CloseFile(file);
-  return bytes;
-}
-
-bool WriteWholeFile(const WString& path, const std::string& bytes, Text failure) {
-  FILE* file = Sys().OpenFile(OpenablePath(path).c_str(), L"wb");
-  bool written = file != nullptr;
-  if (written) {
-    written = Sys().WriteToFile(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    // A full stick shows only when the last buffer is flushed.
-    written = Sys().CloseFile(file) == 0 && written;
-  }
+bool WriteOrSay(const WString& path, const std::string& bytes, Text failure) {
+  const bool written = WriteWholeFile(path, bytes, L"wb");
   if (!written) ErrorLine(Say(failure, {path}));
   return written;
 }
@@ -245,12 +221,12 @@ std::string HistoryFileBytes(const std::string& existing, const WString& line) {
 }
 
 bool WriteReport(const WString& path, const RunCheck& run) {
-  return WriteWholeFile(path, Utf8FileBytes(ReportText(run)), Text::kReportNotWritten);
+  return WriteOrSay(path, Utf8FileBytes(ReportText(run)), Text::kReportNotWritten);
 }
 
 bool AppendHistory(const WString& path, const RunCheck& run) {
   const std::string bytes = HistoryFileBytes(ReadWholeFile(path), HistoryLine(run));
-  return WriteWholeFile(path, bytes, Text::kHistoryNotWritten);
+  return WriteOrSay(path, bytes, Text::kHistoryNotWritten);
 }
 
 }  // namespace sollux

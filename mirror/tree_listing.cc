@@ -102,8 +102,7 @@ uint64_t CountFilesBelow(const WString& folder, WStringList* unreadable) {
 }
 
 WString ListingForm(const WString& folder) {
-  const WString form = LongPathForm(folder);
-  return WithoutTrailingSeparator(form.empty() ? folder : form);
+  return WithoutTrailingSeparator(OpenablePath(folder));
 }
 
 }  // namespace sollux

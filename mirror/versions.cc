@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/text.h"
@@ -16,13 +17,8 @@ namespace {
 // Windows' own moves, with neither copying nor replacing: a rename on the stick.
 constexpr DWORD kRenameOnly = 0;
 
-WString Openable(const WString& path) {
-  const WString form = LongPathForm(path);
-  return form.empty() ? path : form;
-}
-
 bool Exists(const WString& path) {
-  return Sys().GetFileAttributesW(Openable(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return Sys().GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Creates `folder` and every missing level above it, in the \\?\ form, so that paths of 260
@@ -35,27 +31,9 @@ bool MakeFolders(const WString& folder) {
     if (DirectoryPart(level) == level) break;
   }
   for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-    if (!Sys().CreateDirectoryW(Openable(*level).c_str()) && !Exists(*level)) return false;
+    if (!Sys().CreateDirectoryW(OpenablePath(*level).c_str()) && !Exists(*level)) return false;
   }
   return true;
-}
-
-std::string ReadAll(const WString& path) {
-  FILE* file = Sys().OpenFile(Openable(path).c_str(), L"rb");
-  if (file == nullptr) return std::string();
-  std::string bytes(4096, '\0'), all;
-  for (size_t read; (read = Sys().ReadFromFile(bytes.data(), 1, bytes.size(), file)) > 0;) {
-    all.append(bytes, 0, read);
-  }
-  Sys().CloseFile(file);
-  return all;
-}
-
-bool WriteAll(const WString& path, const std::string& bytes, const wchar_t* mode) {
-  FILE* file = Sys().OpenFile(Openable(path).c_str(), mode);
-  if (file == nullptr) return false;
-  const bool written = Sys().WriteToFile(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  return Sys().CloseFile(file) == 0 && written;
 }
 
 // Run names are ASCII digits, blanks and full stops, with " (2)" for a second run in a second.
@@ -136,7 +114,7 @@ VersionStore::VersionStore(const WString& backup_folder, const WString& computer
 bool VersionStore::MakeRunFolder() {
   if (made_) return true;
   if (!MakeFolders(run_folder_)) return false;
-  WriteAll(versions_folder_ + L"\\" + kRunListFileName, Narrow(run_name_) + "\r\n", L"ab");
+  WriteWholeFile(versions_folder_ + L"\\" + kRunListFileName, Narrow(run_name_) + "\r\n", L"ab");
   made_ = true;
   return true;
 }
@@ -158,7 +136,8 @@ WString VersionStore::KeptPath(const WString& destination, const WString& relati
 
 bool VersionStore::Move(const WString& from, const WString& to) {
   if (!MakeFolders(DirectoryPart(to))) return false;
-  return Sys().MoveFileExW(Openable(from).c_str(), Openable(to).c_str(), kRenameOnly) != FALSE;
+  return Sys().MoveFileExW(OpenablePath(from).c_str(), OpenablePath(to).c_str(), kRenameOnly) !=
+         FALSE;
 }
 
 void VersionStore::NotKept(const WString& path, uint64_t files, FolderVersions* result) {
@@ -185,7 +164,7 @@ void VersionStore::MoveTree(const WString& from, const WString& to, FolderVersio
       NotKept(source, 1, result);
     }
   }
-  Sys().RemoveDirectoryW(Openable(from).c_str());
+  Sys().RemoveDirectoryW(OpenablePath(from).c_str());
 }
 
 FolderVersions VersionStore::Keep(const FolderLook& look) {
@@ -218,9 +197,10 @@ uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersio
   uint64_t restored = 0;
   for (const WString& relative : kept.replaced_kept) {
     const WString place =
-        Openable(JoinedPath(WithoutTrailingSeparator(look.destination), relative));
-    const WString kept_path = Openable(KeptPath(look.destination, relative));
-    const WString source = Openable(JoinedPath(WithoutTrailingSeparator(look.source), relative));
+        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.destination), relative));
+    const WString kept_path = OpenablePath(KeptPath(look.destination, relative));
+    const WString source =
+        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.source), relative));
     if (!Exists(kept_path) || !Exists(source) || SameFiles(source, place)) continue;
     // No copy, or a partial or stale one (the stick full, the file held open).
     Sys().SetFileAttributesW(place.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -233,8 +213,8 @@ uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersio
 void VersionStore::PutBack(const FolderLook& look) {
   for (const DoomedEntry& entry : look.doomed) {
     const WString place =
-        Openable(JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path));
-    const WString kept_path = Openable(KeptPath(look.destination, entry.relative_path));
+        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path));
+    const WString kept_path = OpenablePath(KeptPath(look.destination, entry.relative_path));
     if (Exists(kept_path) && !Exists(place)) {
       Sys().MoveFileExW(kept_path.c_str(), place.c_str(), kRenameOnly);
     }
@@ -243,7 +223,7 @@ void VersionStore::PutBack(const FolderLook& look) {
 
 WStringList VersionStore::EarlierRuns() const {
   WStringList runs;
-  for (const WString& name : RunNames(ReadAll(versions_folder_ + L"\\" + kRunListFileName))) {
+  for (const WString& name : RunNames(ReadWholeFile(versions_folder_ + L"\\" + kRunListFileName))) {
     if (name != run_name_ && std::find(runs.begin(), runs.end(), name) == runs.end() &&
         Exists(versions_folder_ + L"\\" + name)) {
       runs.push_back(name);
@@ -256,10 +236,10 @@ uint64_t VersionStore::DeleteRun(const WString& name) {
   const uint64_t files = DeleteTree(versions_folder_ + L"\\" + name);
   std::string rest;
   const WString list = versions_folder_ + L"\\" + kRunListFileName;
-  for (const WString& run : RunNames(ReadAll(list))) {
+  for (const WString& run : RunNames(ReadWholeFile(list))) {
     if (run != name) rest += Narrow(run) + "\r\n";
   }
-  WriteAll(list, rest, L"wb");
+  WriteWholeFile(list, rest, L"wb");
   return files;
 }
 
