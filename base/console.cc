@@ -8,6 +8,8 @@
 namespace sollux {
 namespace {
 
+constexpr size_t kStreamBuffer = 4096;
+
 // The console handle of `which` standard stream, or null when the stream is a file, a pipe or
 // closed.
 HANDLE ConsoleOf(DWORD which) {
@@ -36,6 +38,16 @@ std::string Encoded(const WString& text) {
   ::WideCharToMultiByte(code_page, flags, text.data(), size, bytes.data(), length, fallback,
                         nullptr);
   return bytes;
+}
+
+// The C runtime leaves a stream on a character device (NUL; /dev/null under Wine) unbuffered, and
+// Wine's then writes it one character at a time, asking the console's mode for each. Every
+// line is flushed at once anyway, so a buffer costs nothing.
+void Buffer(FILE* stream) {
+  static bool output_buffered = false, error_buffered = false;
+  bool& buffered = stream == stderr ? error_buffered : output_buffered;
+  if (!buffered) std::setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
+  buffered = true;
 }
 
 // Shift, Ctrl, Alt and the Windows key alone do not count: Alt+Tab away from the window must
@@ -76,6 +88,7 @@ void WriteStreamText(DWORD which, const WString& text) {
   }
   FILE* stream = which == STD_ERROR_HANDLE ? stderr : stdout;
   const std::string bytes = Encoded(text);
+  Buffer(stream);
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
 }
