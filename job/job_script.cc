@@ -26,7 +26,7 @@ void ReportUnnamableFolders(const std::vector<CommandFolders>& folders) {
 bool BackupJob::ComposeScript(WStringList sources) {
   MultiSourceBatch batch = {ToolName(), {}, Destination(), {}, list_only_, long_final_pause_};
   script_folders_.clear();
-  ScopedDriveTypeMemo drive_types;
+  ScopedMachineMemo machine_memo;
   for (const WString& source : UniqueInOrder(sources)) {
     if (!Qualifies(source)) continue;
     SetSource(source.c_str());

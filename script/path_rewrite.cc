@@ -16,10 +16,10 @@ constexpr DWORD kUncBufferSize = 260;
 // NetBIOS computer names have at most 15 characters.
 constexpr DWORD kComputerNameBufferSize = 16;
 
-ScopedDriveTypeMemo* drive_type_memo = nullptr;
+ScopedMachineMemo* machine_memo = nullptr;
 
 unsigned DriveTypeOf(const WString& root) {
-  if (drive_type_memo != nullptr) return drive_type_memo->DriveType(root);
+  if (machine_memo != nullptr) return machine_memo->DriveType(root);
   return Sys().GetDriveTypeW(root.c_str());
 }
 
@@ -28,6 +28,18 @@ WString ConnectionOf(const WString& drive) {
   DWORD length = kUncBufferSize;
   Sys().WNetGetConnectionW(drive.c_str(), remote, &length);
   return remote;
+}
+
+WString AskedMachineName() {
+  wchar_t buffer[kComputerNameBufferSize] = {};
+  DWORD size = kComputerNameBufferSize;
+  if (!Sys().GetComputerNameW(buffer, &size)) buffer[0] = L'\0';
+  WString name = buffer;
+  for (const wchar_t* variable : {L"COMPUTERNAME", L"USERDOMAIN", L"HOSTNAME", L"NAME"}) {
+    if (!name.empty()) break;
+    name = EnvironmentValue(variable);
+  }
+  return name;
 }
 
 // Full stops and blanks alone: ".." names the folder above, and Windows trims trailing full
@@ -81,11 +93,11 @@ WString MappedDriveToUnc(const wchar_t* path) {
   return unc.empty() ? whole : unc + whole.substr(2);
 }
 
-ScopedDriveTypeMemo::ScopedDriveTypeMemo() : previous_(drive_type_memo) { drive_type_memo = this; }
+ScopedMachineMemo::ScopedMachineMemo() : previous_(machine_memo) { machine_memo = this; }
 
-ScopedDriveTypeMemo::~ScopedDriveTypeMemo() { drive_type_memo = previous_; }
+ScopedMachineMemo::~ScopedMachineMemo() { machine_memo = previous_; }
 
-unsigned ScopedDriveTypeMemo::DriveType(const WString& root) {
+unsigned ScopedMachineMemo::DriveType(const WString& root) {
   for (const auto& [known_root, type] : known_) {
     if (known_root == root) return type;
   }
@@ -93,16 +105,13 @@ unsigned ScopedDriveTypeMemo::DriveType(const WString& root) {
   return known_.back().second;
 }
 
+const WString& ScopedMachineMemo::MachineName() {
+  if (!machine_name_) machine_name_ = AskedMachineName();
+  return *machine_name_;
+}
+
 WString MachineName() {
-  wchar_t buffer[kComputerNameBufferSize] = {};
-  DWORD size = kComputerNameBufferSize;
-  if (!Sys().GetComputerNameW(buffer, &size)) buffer[0] = L'\0';
-  WString name = buffer;
-  for (const wchar_t* variable : {L"COMPUTERNAME", L"USERDOMAIN", L"HOSTNAME", L"NAME"}) {
-    if (!name.empty()) break;
-    name = EnvironmentValue(variable);
-  }
-  return name;
+  return machine_memo != nullptr ? machine_memo->MachineName() : AskedMachineName();
 }
 
 namespace {

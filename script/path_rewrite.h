@@ -4,6 +4,7 @@
 #ifndef SOLLUX_SCRIPT_PATH_REWRITE_H_
 #define SOLLUX_SCRIPT_PATH_REWRITE_H_
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -15,23 +16,27 @@ namespace sollux {
 // name, as in Z:\Projects becoming \\fileserver\share\Projects; any other path unchanged.
 WString MappedDriveToUnc(const wchar_t* path);
 
-// While an object of this class lives, MappedDriveToUnc asks Windows for each drive's type only
-// once. A batch file names the same one or two drives in all of its command lines, and under
-// Wine every GetDriveTypeW of an existing drive is a request to the mount manager, another
-// process: milliseconds each on a busy machine.
-class ScopedDriveTypeMemo {
+// While an object of this class lives, MappedDriveToUnc asks Windows for each drive's type
+// only once, and MachineName for the computer's name only once. A batch file names the same one
+// or two drives, and the same computer, in all of its command lines; under Wine every
+// GetDriveTypeW of an existing drive is a request to the mount manager, another process, and
+// every GetComputerNameW three requests to the registry: milliseconds on a busy machine.
+class ScopedMachineMemo {
  public:
-  ScopedDriveTypeMemo();
-  ~ScopedDriveTypeMemo();
-  ScopedDriveTypeMemo(const ScopedDriveTypeMemo&) = delete;
-  ScopedDriveTypeMemo& operator=(const ScopedDriveTypeMemo&) = delete;
+  ScopedMachineMemo();
+  ~ScopedMachineMemo();
+  ScopedMachineMemo(const ScopedMachineMemo&) = delete;
+  ScopedMachineMemo& operator=(const ScopedMachineMemo&) = delete;
 
   // GetDriveTypeW of `root`, asked on its first use.
   unsigned DriveType(const WString& root);
+  // MachineName's answer, asked on the first use.
+  const WString& MachineName();
 
  private:
-  ScopedDriveTypeMemo* previous_;
+  ScopedMachineMemo* previous_;
   std::vector<std::pair<WString, unsigned>> known_;
+  std::optional<WString> machine_name_;
 };
 
 // The destination without enclosing quotes. When its last component is the backup folder, the

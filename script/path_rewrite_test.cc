@@ -121,6 +121,20 @@ TEST(MachineNameTest, SystemNameWinsOverTheVariables) {
   EXPECT_EQ(L"PC01", MachineName());
 }
 
+// While a memo lives, the computer is asked its name once, however many lines name it.
+TEST(MachineNameTest, AskedOnceWhileAMemoLives) {
+  ScopedFakeMachine machine;
+  machine.computer_name = L"PC01";
+  {
+    const ScopedMachineMemo memo;
+    EXPECT_EQ(L"E:\\_Backup_\\PC01\\C\\a", BackupDestinationFor(L"C:\\a", L"E:\\_Backup_"));
+    machine.computer_name = L"PC02";
+    EXPECT_EQ(L"E:\\_Backup_\\PC01", ComputerBackupFolder(L"E:\\_Backup_"));
+  }
+  EXPECT_EQ(L"PC02", MachineName());
+  EXPECT_EQ(2, machine.computer_name_asks);
+}
+
 TEST(MachineNameTest, RealComputerNameFitsTheBuffer) {
   const WString name = MachineName();
   EXPECT_FALSE(name.empty());

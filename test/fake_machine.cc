@@ -51,6 +51,7 @@ const std::wstring& FakeMachine::UsePrivateTemporaryFolder() {
 }
 
 BOOL FakeMachine::GetComputerNameW(wchar_t* buffer, DWORD* size) {
+  ++computer_name_asks;
   if (computer_name_fails) return FALSE;
   if (!computer_name) return RealSystemApi::GetComputerNameW(buffer, size);
   return CopyOut(*computer_name, buffer, size);

@@ -35,6 +35,7 @@ class FakeMachine : public RealSystemApi {
   // What GetComputerNameW answers; like the real call it fails for a buffer too small.
   std::optional<std::wstring> computer_name;
   bool computer_name_fails = false;
+  int computer_name_asks = 0;
   // The clock stands at this time (seconds since 1970); Sleep advances it instead of waiting.
   std::optional<int64_t> clock;
   int64_t slept_milliseconds = 0;
