@@ -17,9 +17,7 @@ set -eu
 cd "$(dirname "$0")/.."
 runs=${1:-21}
 build=${SOLLUX_BUILD:-build/test}
-tools/setup.sh >/dev/null
-cmake --preset test -B "$build" >/dev/null
-cmake --build "$build" --target Sollux fixture_floor fixture_noop >/dev/null
+tools/bench-build.sh "$build" Sollux fixture_floor fixture_noop
 
 prefix=$build/wineprefix-bench
 stick=$build/bench-stick

@@ -21,9 +21,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 build=${SOLLUX_BUILD:-build/test}
-tools/setup.sh >/dev/null
-cmake --preset test -B "$build" >/dev/null
-cmake --build "$build" --target check_benchmark >/dev/null
+tools/bench-build.sh "$build" check_benchmark
 
 prefix=$build/wineprefix-check
 trap 'tools/wine-run.sh --stop "$prefix"' EXIT

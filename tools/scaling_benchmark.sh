@@ -7,9 +7,7 @@
 #   tools/scaling_benchmark.sh
 set -eu
 cd "$(dirname "$0")/.."
-tools/setup.sh >/dev/null
-cmake --preset test >/dev/null
-cmake --build --preset test --target scaling_benchmark >/dev/null
+tools/bench-build.sh build/test scaling_benchmark
 
 prefix=build/test/wineprefix-scaling
 trap 'tools/wine-run.sh --stop "$prefix"' EXIT
