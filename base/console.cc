@@ -42,11 +42,14 @@ std::string Encoded(const WString& text) {
 
 // The C runtime leaves a stream on a character device (NUL; /dev/null under Wine) unbuffered, and
 // Wine's then writes it one character at a time, asking the console's mode for each. Every
-// line is flushed at once anyway, so a buffer costs nothing.
+// line is flushed at once anyway, so a buffer costs nothing. Setting one drops what the stream
+// holds, hence the flush first.
 void Buffer(FILE* stream) {
   static bool output_buffered = false, error_buffered = false;
   bool& buffered = stream == stderr ? error_buffered : output_buffered;
-  if (!buffered) std::setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
+  if (buffered) return;
+  std::fflush(stream);
+  std::setvbuf(stream, nullptr, _IOFBF, kStreamBuffer);
   buffered = true;
 }
 
