@@ -210,13 +210,18 @@ uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersio
   return restored;
 }
 
+// A folder that moved entry by entry left a part of itself in place, which the rest rejoins.
 void VersionStore::PutBack(const FolderLook& look) {
+  FolderVersions moved_back;
   for (const DoomedEntry& entry : look.doomed) {
     const WString place =
-        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path));
-    const WString kept_path = OpenablePath(KeptPath(look.destination, entry.relative_path));
-    if (Exists(kept_path) && !Exists(place)) {
-      Sys().MoveFileExW(kept_path.c_str(), place.c_str(), kRenameOnly);
+        JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path);
+    const WString kept_path = KeptPath(look.destination, entry.relative_path);
+    if (!Exists(kept_path)) continue;
+    if (!Exists(place)) {
+      Move(kept_path, place);
+    } else if (entry.folder) {
+      MoveTree(kept_path, place, &moved_back);
     }
   }
 }

@@ -100,7 +100,8 @@ class OpenFileSystem : public RealSystemApi {
   }
 };
 
-// A folder that cannot move whole moves entry by entry; the file that cannot is named.
+// A folder that cannot move whole moves entry by entry; the file that cannot is named. When
+// the batch file then never runs, the moved entries go back into the folder left in place.
 TEST_F(VersionsTest, FolderWithAnOpenFileMovesEntryByEntry) {
   WriteFileBytes(Copy() + L"\\old\\free.txt", "free");
   WriteFileBytes(Copy() + L"\\old\\open.txt", "open");
@@ -116,6 +117,12 @@ TEST_F(VersionsTest, FolderWithAnOpenFileMovesEntryByEntry) {
   EXPECT_EQ("free", ReadFileBytes(Kept(store, L"old\\free.txt")));
   EXPECT_EQ("deep", ReadFileBytes(Kept(store, L"old\\sub\\deep.txt")));
   EXPECT_EQ("open", ReadFileBytes(Copy() + L"\\old\\open.txt"));
+
+  store.PutBack(LookOf({{L"old", true, false, 3}}));
+  EXPECT_EQ("free", ReadFileBytes(Copy() + L"\\old\\free.txt"));
+  EXPECT_EQ("deep", ReadFileBytes(Copy() + L"\\old\\sub\\deep.txt"));
+  EXPECT_EQ("open", ReadFileBytes(Copy() + L"\\old\\open.txt"));
+  EXPECT_FALSE(Exists(Kept(store, L"old\\sub")));
 }
 
 // After the batch file: a replaced file whose new copy did not arrive (none, or a partial one)
