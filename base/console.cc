@@ -103,7 +103,7 @@ constexpr uint64_t kProgressPauseMs = 250;
 struct ProgressState {
   size_t shown = 0;  // characters on the line now
   uint64_t last = 0;
-  bool asked = false;  // since the last line was cleared
+  bool asked = false;
 };
 
 ProgressState& Progress() {
@@ -125,7 +125,8 @@ void DrawProgress(HANDLE console, const WString& text) {
 }  // namespace
 
 // Whether standard output is a console costs a round trip to the console host (a wineserver
-// request under Wine), so the pause is kept before asking, not after.
+// request under Wine), so the pause is kept before asking, not after, and across folders: the
+// look and the check clear the line after every folder, most of which take less than a pause.
 void ShowProgress(const WString& text, bool force) {
   ProgressState& state = Progress();
   const uint64_t now = Sys().GetTickCount64();
@@ -137,7 +138,6 @@ void ShowProgress(const WString& text, bool force) {
 
 void ClearProgress() {
   ProgressState& state = Progress();
-  state.asked = false;
   if (state.shown == 0) return;
   if (HANDLE console = ConsoleOf(STD_OUTPUT_HANDLE)) DrawProgress(console, WString());
   state.shown = 0;

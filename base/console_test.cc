@@ -131,7 +131,7 @@ TEST(ConsoleTest, OutputLinesGoToTheConsoleAsWideText) {
 
 // The progress line is rewritten in place at most four times a second, blanked before the next
 // line, and never written where standard output is no console; the output's mode is asked no
-// more often than the line could be drawn.
+// more often than the line could be drawn, a clearing notwithstanding.
 TEST(ConsoleTest, ProgressLineOnAConsoleOnly) {
   for (const bool console_output : {true, false}) {
     SCOPED_TRACE(console_output);
@@ -146,6 +146,7 @@ TEST(ConsoleTest, ProgressLineOnAConsoleOnly) {
     ShowProgress(L"Looking at C:\\Data: 30 files");
     ClearProgress();
     OutputLine(L"next");
+    ShowProgress(L"the next folder, too soon");
     ShowProgress(L"again", true);
     ClearProgress();
     EXPECT_EQ(console_output ? "" : "next\n", testing::internal::GetCapturedStdout());
