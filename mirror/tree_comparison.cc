@@ -154,19 +154,21 @@ void TreeComparison::Compare(const PendingFolder& folder, const std::vector<List
   std::move(subfolders.rbegin(), subfolders.rend(), std::back_inserter(pending_));
 }
 
-// A counterpart of the other kind is purged before the entry is copied in its place. What the
-// rules leave out of the source keeps its counterpart.
+// robocopy pairs files with files and folders with folders: a counterpart of the other kind is
+// extra, and purged by its own name and kind (before the entry is copied in its place), even
+// where the rules leave the source entry out. What the rules leave out keeps a counterpart of
+// its own kind.
 void TreeComparison::SourceEntry(const PendingFolder& folder, const ListedEntry& entry,
                                  const ListedEntry* copy, std::vector<PendingFolder>* subfolders) {
+  if (copy != nullptr && copy->IsFolder() != entry.IsFolder()) {
+    DestinationOnly(folder, *copy);
+    copy = nullptr;
+  }
   if (!entry.IsFolder()) {
     if (filter_.ExcludesFileName(folder.relative, entry.key)) return;
     if (filter_.TooLarge(entry.size)) return visitor_.FileTooLarge(folder.relative, entry);
   } else if (!Enters(folder, entry)) {
     return;
-  }
-  if (copy != nullptr && copy->IsFolder() != entry.IsFolder()) {
-    visitor_.PurgedEntry(folder.relative, *copy);
-    copy = nullptr;
   }
   if (!entry.IsFolder()) return visitor_.CopiedFile(folder.relative, entry, copy);
   if (copy == nullptr) visitor_.NewFolder(folder.relative, entry);
