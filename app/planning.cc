@@ -44,11 +44,15 @@ constexpr uint64_t kMaxFileSize = uint64_t{1} << 32;
 
 }  // namespace
 
-// A PLUMA folder that is not there (a share offline, a folder renamed) holds the user's work
-// all the same: say so rather than skip it in silence.
+// A PLUMA folder that is not there (a share offline, a folder renamed), or that a setting names
+// relative to some current folder, holds the user's work all the same: say so rather than skip
+// it in silence.
 void ReportMissingPlumaFolders(const WStringList& values) {
   for (const WString& folder : UniqueInOrder(values)) {
-    if (!folder.empty() && !DirectoryExists(folder.c_str())) {
+    if (folder.empty()) continue;
+    if (!IsFullPath(folder)) {
+      ErrorLine(Say(Text::kPlumaFolderNotFullPath, {folder}));
+    } else if (!DirectoryExists(folder.c_str())) {
       ErrorLine(Say(Text::kPlumaFolderMissing, {folder}));
     }
   }

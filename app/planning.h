@@ -21,6 +21,9 @@ enum class BackupOutcome : int {
 // Gathers the folders, names the PLUMA folders that are missing, then backs them up with
 // RunBackup, whose outcome it answers.
 BackupOutcome PlanBackup();
+// Names each of PLUMA's folder settings (`values`, "" for none) that is not backed up: a
+// folder that does not exist, or one not given as a full path.
+void ReportMissingPlumaFolders(const WStringList& values);
 // Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end,
 // then checks what reached the backup.
 BackupOutcome RunBackup(const WStringList& folders);

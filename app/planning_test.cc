@@ -5,6 +5,8 @@
 #include "base/environment.h"
 #include "base/win.h"
 #include "job/backup_job.h"
+#include "test/temp_dir.h"
+#include "test/wide_error_capture.h"
 
 namespace sollux {
 namespace {
@@ -20,6 +22,19 @@ TEST(UserFolderListTest, ShellFoldersInOrderWithoutRepeats) {
   // The desktop (0) is the desktop folder again and is dropped as a repeat.
   ASSERT_EQ(SpecialFolderPath(CSIDL_DESKTOP), SpecialFolderPath(CSIDL_DESKTOPDIRECTORY));
   EXPECT_EQ(expected, UserFolderList());
+}
+
+// Each PLUMA setting that names no folder there, or a folder relative to some current folder
+// (which the batch file could not back up), is named once; an empty setting is none.
+TEST(ReportMissingPlumaFoldersTest, MissingAndRelativeFoldersAreNamed) {
+  const test::ScopedTempDir dir;
+  const WString missing = dir / L"Missing";
+  test::WideErrorCapture errors;
+  ReportMissingPlumaFolders({dir.path(), L"", missing, L".", L"C:Data", missing, L"C:"});
+  EXPECT_EQ(L"PLUMA folder not found, not backed up: " + missing + L"\n" +
+                L"PLUMA folder is not a full path, not backed up: .\n"
+                L"PLUMA folder is not a full path, not backed up: C:Data\n",
+            errors.Take());
 }
 
 TEST(BackupDestinationTest, BackupFolderOfTheBase) {

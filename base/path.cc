@@ -70,6 +70,8 @@ WString LongPathForm(const WString& path) {
   return WString();
 }
 
+bool IsFullPath(const WString& path) { return IsDriveRoot(path) || !LongPathForm(path).empty(); }
+
 WString OpenablePath(const WString& path) {
   const WString form = LongPathForm(path);
   return form.empty() ? path : form;

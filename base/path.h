@@ -61,6 +61,9 @@ WString FileExtension(const wchar_t* path);
 bool IsDriveDesignator(const WString& text);
 // "D:", "D:\" or "D:/": a whole drive.
 bool IsDriveRoot(const WString& folder);
+// A path that names the same folder whatever the current folder: X:\..., a whole drive or
+// \\server\share... ("Data", ".", "\Data" and "C:Data" do not).
+bool IsFullPath(const WString& path);
 
 // The root of a path: "C:" for a drive path, "\\server" (or "//server") for a network path
 // that goes on below the server, otherwise "".

@@ -15,6 +15,8 @@ using enum Text;
 constexpr TextForms kTable[] = {
     {kPlumaFolderMissing, L"PLUMA folder not found, not backed up: {1}", nullptr,
      L"PLUMA のフォルダーが見つからないため、バックアップしません: {1}"},
+    {kPlumaFolderNotFullPath, L"PLUMA folder is not a full path, not backed up: {1}", nullptr,
+     L"PLUMA のフォルダーが完全なパスで書かれていないため、バックアップしません: {1}"},
     {kFolderWithoutExactForm,
      L"cannot be backed up by this batch file, which has no exact form for the folder: {1}",
      nullptr,

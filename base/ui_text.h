@@ -18,6 +18,7 @@ enum class Language { kEnglish, kJapanese };
 enum class Text {
   // Before the copying.
   kPlumaFolderMissing,
+  kPlumaFolderNotFullPath,
   kFolderWithoutExactForm,
   kCodePageNotSwitched,
   kBatchNotWritten,

@@ -88,7 +88,8 @@ bool EchoLineShows(const WString& line, const WString& start, const WString& fol
 WStringList Qualifying(const WStringList& sources) {
   WStringList qualifying;
   for (const WString& source : UniqueInOrder(sources)) {
-    if (!source.empty() && DirectoryExists(source.c_str())) qualifying.push_back(source);
+    // The batch file changes to %Temp% first: only a full path names the same folder there.
+    if (IsFullPath(source) && DirectoryExists(source.c_str())) qualifying.push_back(source);
   }
   return qualifying;
 }

@@ -1,6 +1,7 @@
 // The batch file of a job: its text and its name.
 #include "base/file_system.h"
 #include "base/messages.h"
+#include "base/path.h"
 #include "base/text.h"
 #include "base/ui_text.h"
 #include "job/backup_job.h"
@@ -12,7 +13,11 @@
 namespace sollux {
 namespace {
 
-bool Qualifies(const WString& source) { return !source.empty() && DirectoryExists(source.c_str()); }
+// The batch file changes to %Temp% before its first robocopy line, and a relative source has
+// no place below the backup folder: "." would mirror %Temp% over the whole backup folder.
+bool Qualifies(const WString& source) {
+  return IsFullPath(source) && DirectoryExists(source.c_str());
+}
 
 // A folder that the batch file cannot name would be copied to or from another folder, or not
 // at all: never without a word.

@@ -191,12 +191,16 @@ TEST_F(ComposeScriptTest, MultiSourceExamples) {
             job.ScriptText());
 }
 
+// Folders that do not exist, and folders named relative to the current folder (of the
+// program, not of the batch file, which changes to %Temp%), are not backed up.
 TEST_F(ComposeScriptTest, NoQualifyingSourceLeavesTenLines) {
+  machine_.folders = {L".", L"\\", L"Data", L"C:Data", L"..\\x"};
   BackupJob job;
   job.SetSource(L"C:\\Before");
   job.SetDestination(L"D:\\_Backup_");
   for (const WStringList& sources :
-       {WStringList{}, WStringList{L"", L"C:\\Data\\Old", L"\"C:\\Windows\""}}) {
+       {WStringList{}, WStringList{L"", L"C:\\Data\\Old", L"\"C:\\Windows\""},
+        WStringList{L".", L"\\", L"Data", L"C:Data", L"..\\x"}}) {
     EXPECT_TRUE(job.ComposeScript(sources));
     EXPECT_EQ(
         L"@echo off\r\n\r\necho\trobocopy\r\necho.\r\necho\t\t\tD:\\_Backup_\r\n\r\n"
