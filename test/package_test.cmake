@@ -5,6 +5,9 @@
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DWORK=<folder> -DEXE=<Sollux.exe>
 #         -DNAME=<zip name> -DSTRIP=<strip> -DOBJDUMP=<objdump> -P package_test.cmake
+# strip writes the time of its run into the PE header: the zip's strip and the one below would
+# differ whenever a second passed between them. Both honour SOURCE_DATE_EPOCH.
+set(ENV{SOURCE_DATE_EPOCH} 1765238400)
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
 execute_process(COMMAND "${CPACK}" -G ZIP --config "${CONFIG}" -B "${WORK}"
