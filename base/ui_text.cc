@@ -62,6 +62,12 @@ constexpr TextForms kTable[] = {
      L"version",
      L"バックアップの {n} 個のフォルダーを読めませんでした。そこでミラーが削除するものは以前の版"
      L"として残りません"},
+    {kLookIncomplete,
+     L"the folder or its backup could not be read to the end; what the mirror deletes or "
+     L"replaces beyond that is not kept as a version",
+     nullptr,
+     L"フォルダーかバックアップを最後まで読めませんでした。そこから先でミラーが削除・上書きするもの"
+     L"は以前の版として残りません"},
     {kOldVersionsDeleted, L"Old versions deleted to make room: {1} ({2})", nullptr,
      L"空きを作るため、古い版を削除しました: {1} ({2})"},
     {kNoRoom,

@@ -35,6 +35,7 @@ enum class Text {
   kMoreNotKept,
   kStickStopped,
   kBackupFoldersUnreadable,
+  kLookIncomplete,
   kOldVersionsDeleted,
   kNoRoom,
   // The report.

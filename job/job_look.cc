@@ -200,6 +200,14 @@ void MirrorGuard::SayTrouble(const Folder& folder, WStringList* console, WString
     console->push_back(source + L": " + Say(Text::kStickStopped));
     lines->push_back(Say(Text::kStickStopped));
   }
+  // A tree that stopped answering, or a top folder that could not be read, may answer robocopy
+  // a moment later: what the look did not see, the mirror may delete without a version.
+  const TreeOutcome& outcome = folder.look.outcome;
+  if (!outcome.finished || outcome.source_state == TreeState::kUnreadable ||
+      outcome.destination_state == TreeState::kUnreadable) {
+    console->push_back(source + L": " + Say(Text::kLookIncomplete));
+    lines->push_back(Say(Text::kLookIncomplete));
+  }
   const WStringList& unread = folder.look.unreadable_destination;
   if (!unread.empty()) {
     const WString line = SayCounted(Text::kBackupFoldersUnreadable, unread.size());
