@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "base/file_system.h"
 #include "base/path.h"
@@ -39,11 +40,27 @@ bool MakeFolders(const WString& folder) {
 // Run names are ASCII digits, blanks and full stops, with " (2)" for a second run in a second.
 std::string Narrow(const WString& name) { return std::string(name.begin(), name.end()); }
 
+// What RunFolderName makes, with " (2)" and on after it. The run list is a file on the stick
+// that anyone may edit and a pulled stick may garble: a line such as ".." must never reach
+// DeleteTree, which would delete the computer's whole backup.
+bool IsRunName(const WString& name) {
+  constexpr std::wstring_view kForm = L"0000-00-00 00.00.00";
+  if (name.size() < kForm.size()) return false;
+  for (size_t i = 0; i < kForm.size(); ++i) {
+    const bool digit = name[i] >= L'0' && name[i] <= L'9';
+    if (kForm[i] == L'0' ? !digit : name[i] != kForm[i]) return false;
+  }
+  const WString number = name.substr(kForm.size());
+  if (number.empty()) return true;
+  if (number.size() < 4 || !number.starts_with(L" (") || !number.ends_with(L')')) return false;
+  return number.find_first_not_of(L"0123456789", 2) == number.size() - 1;
+}
+
 WStringList RunNames(const std::string& bytes) {
   WStringList names;
   for (const WString& line : SplitAtChar(WString(bytes.begin(), bytes.end()), L'\n')) {
     const WString name = line.ends_with(L'\r') ? line.substr(0, line.size() - 1) : line;
-    if (!name.empty()) names.push_back(name);
+    if (IsRunName(name)) names.push_back(name);
   }
   return names;
 }
@@ -146,10 +163,13 @@ void VersionStore::NotKept(const WString& path, uint64_t files, FolderVersions* 
   if (!Exists(versions_folder_)) result->stopped = true;
 }
 
-// A folder that cannot move whole (a file inside is open) moves entry by entry.
+// A folder that cannot move whole (a file inside is open) moves entry by entry; a junction
+// that cannot is not entered, since what it shows lies elsewhere, maybe outside any mirror.
 void VersionStore::MoveTree(const WString& from, const WString& to, FolderVersions* result) {
+  const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(from).c_str());
   std::vector<ListedEntry> entries;
-  if (ListFolder(ListingForm(from), &entries) != ListingState::kListed) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+      ListFolder(ListingForm(from), &entries) != ListingState::kListed) {
     return NotKept(from, 1, result);
   }
   for (const ListedEntry& entry : entries) {

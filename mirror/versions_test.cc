@@ -92,11 +92,18 @@ class OpenFileSystem : public RealSystemApi {
  public:
   BOOL MoveFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override {
     const WString path = from;
-    if (path.ends_with(L"\\old") || path.ends_with(L"\\open.txt")) {
+    if (path.ends_with(L"\\old") || path.ends_with(L"\\open.txt") || path.ends_with(L"\\link")) {
       ::SetLastError(ERROR_SHARING_VIOLATION);
       return FALSE;
     }
     return RealSystemApi::MoveFileExW(from, to, flags);
+  }
+  // "link" stands for a junction.
+  DWORD GetFileAttributesW(const wchar_t* path) override {
+    const DWORD attributes = RealSystemApi::GetFileAttributesW(path);
+    const bool link = std::wstring(path).ends_with(L"\\link");
+    return link && attributes != INVALID_FILE_ATTRIBUTES ? attributes | FILE_ATTRIBUTE_REPARSE_POINT
+                                                         : attributes;
   }
 };
 
@@ -113,6 +120,12 @@ TEST_F(VersionsTest, FolderWithAnOpenFileMovesEntryByEntry) {
   EXPECT_EQ(2u, kept.files_kept);
   EXPECT_EQ(1u, kept.not_kept);
   EXPECT_EQ(WStringList{Copy() + L"\\old\\open.txt"}, kept.not_kept_names);
+  // A junction that cannot move is not entered: what it shows stays where it is.
+  WriteFileBytes(Copy() + L"\\link\\elsewhere.txt", "elsewhere");
+  const FolderVersions junction = store.Keep(LookOf({{L"link", true, false, 1}}));
+  EXPECT_EQ(0u, junction.files_kept);
+  EXPECT_EQ(WStringList{Copy() + L"\\link"}, junction.not_kept_names);
+  EXPECT_EQ("elsewhere", ReadFileBytes(Copy() + L"\\link\\elsewhere.txt"));
   EXPECT_FALSE(kept.stopped);
   EXPECT_EQ("free", ReadFileBytes(Kept(store, L"old\\free.txt")));
   EXPECT_EQ("deep", ReadFileBytes(Kept(store, L"old\\sub\\deep.txt")));
@@ -163,6 +176,11 @@ TEST_F(VersionsTest, EarlierRunsInTheOrderTheyWereMade) {
   ::SetFileAttributesW(Kept(later_name, L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
   VersionStore earlier_name(Backup(), Computer(), kRunTime);
   earlier_name.Keep(LookOf({{L"b.txt", false, false, 1}}));
+  // Lines that name no run of this program, however they came there, are never pruned.
+  const WString list = Computer() + L"\\" + kVersionsFolderName + L"\\" + kRunListFileName;
+  const std::string listed = ReadFileBytes(list);
+  WriteFileBytes(list, "..\r\n.\r\n..\\PC01\r\n2025-12-09 09.30.00\\..\r\n" + listed +
+                           "2025-12-09 09.30.00 (x)\r\n");
   VersionStore now(Backup(), Computer(), kRunTime + 7200);
   const WStringList runs = now.EarlierRuns();
   ASSERT_EQ((WStringList{RunFolderName(kRunTime + 3600), RunFolderName(kRunTime)}), runs);
