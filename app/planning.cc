@@ -110,11 +110,12 @@ BackupOutcome RunBackup(const WStringList& folders) {
   MirrorGuard guard(job, destination, computer_folder);
   if (!guard.Lock()) return BackupOutcome::kNotRun;
   guard.BeforeCopying();
+  job.LeaveOut(guard.LeftOut());
   const bool ran = job.Run(SW_SHOWMAXIMIZED, true);
   guard.AfterCopying(ran);
   if (!ran) return BackupOutcome::kNotRun;
   const LookReport& look = guard.report();
-  if (!CheckBackup(job, computer_folder, look.lines, look.files_kept)) {
+  if (!CheckBackup(job, computer_folder, look)) {
     return BackupOutcome::kNotAllInBackup;
   }
   return look.large_change ? BackupOutcome::kLargeChange : BackupOutcome::kAllInBackup;

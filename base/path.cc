@@ -180,6 +180,13 @@ bool EqualsIgnoreCase(const WString& a, const WString& b) {
   return a == b || ToLower(a) == ToLower(b);
 }
 
+bool IsWithin(const WString& path, const WString& folder) {
+  const WString p = WithoutTrailingSeparator(NormalizeSeparators(path, L'\\'));
+  const WString f = WithoutTrailingSeparator(NormalizeSeparators(folder, L'\\'));
+  if (f.empty() || p.size() < f.size() || !EqualsIgnoreCase(p.substr(0, f.size()), f)) return false;
+  return p.size() == f.size() || p[f.size()] == L'\\';
+}
+
 WString DirectoryPart(const WString& path) {
   size_t at = path.rfind(L'\\');
   if (at == WString::npos) at = path.rfind(L'/');

@@ -40,6 +40,9 @@ WString FileStem(const WString& path);
 // Lower-cased by the C runtime under the process locale; cut at the first NUL.
 WString ToLower(const WString& text);
 bool EqualsIgnoreCase(const WString& a, const WString& b);
+// `path` is `folder` or lies below it (separators either way, letter case ignored); never for
+// an empty `folder`.
+bool IsWithin(const WString& path, const WString& folder);
 
 // Backslash or slash.
 bool IsSeparator(wchar_t c);

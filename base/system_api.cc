@@ -106,6 +106,13 @@ HANDLE RealSystemApi::CreateFileW(const wchar_t* path, DWORD access, DWORD share
                                   DWORD disposition, DWORD flags) {
   return ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
 }
+BOOL RealSystemApi::GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
+  return ::GetFileInformationByHandle(file, info);
+}
+DWORD RealSystemApi::GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size,
+                                               DWORD flags) {
+  return ::GetFinalPathNameByHandleW(file, path, size, flags);
+}
 DWORD RealSystemApi::GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) {
   return ::GetFileVersionInfoSizeW(path, handle);
 }

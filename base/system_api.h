@@ -78,6 +78,8 @@ class SystemApi {
   virtual BOOL CreateDirectoryW(const wchar_t* path) = 0;
   virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                              DWORD flags) = 0;
+  virtual BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) = 0;
+  virtual DWORD GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size, DWORD flags) = 0;
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
   virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) = 0;
   virtual BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,
@@ -183,6 +185,8 @@ class RealSystemApi : public SystemApi {
   BOOL CreateDirectoryW(const wchar_t* path) override;
   HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags) override;
+  BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) override;
+  DWORD GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size, DWORD flags) override;
   DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
   BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;
   BOOL VerQueryValueW(const void* block, const wchar_t* sub_block, void** value,

@@ -63,4 +63,16 @@ WString PaddedNumberText(uint32_t value, unsigned radix, size_t width) {
   return WString(width - digits.size(), L'0') + digits;
 }
 
+std::vector<std::string_view> ByteLines(std::string_view bytes) {
+  std::vector<std::string_view> lines;
+  while (!bytes.empty()) {
+    const size_t end = std::min(bytes.find('\n'), bytes.size());
+    std::string_view line = bytes.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.push_back(line);
+    bytes.remove_prefix(std::min(end + 1, bytes.size()));
+  }
+  return lines;
+}
+
 }  // namespace sollux

@@ -4,6 +4,8 @@
 #define SOLLUX_BASE_TEXT_H_
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "base/wstring.h"
 
@@ -22,6 +24,10 @@ WString Unquote(const wchar_t* text);
 
 // Position of `pattern` in `text` from `start`, exactly or else in lower case; npos if none.
 size_t FindIgnoreCase(const WString& text, const WString& pattern, size_t start);
+
+// The lines of a file's bytes, split at every LF and each without a CR before it, whatever
+// else they hold (NULs, quotes, bytes of any code page); a last line without a line end too.
+std::vector<std::string_view> ByteLines(std::string_view bytes);
 
 // Digits of `value` in `radix` (clamped to 2..36), lower-case letters above 9.
 WString NumberText(uint32_t value, unsigned radix = 10);

@@ -35,6 +35,28 @@ constexpr TextForms kTable[] = {
      L"{1} への別の Sollux のバックアップが実行中です。今回は何もしませんでした。"},
     {kLockFailed, L"The lock {1} could not be made (error {2}); no versions are kept in this run",
      nullptr, L"ロック ファイル {1} を作れませんでした (エラー {2})。今回は以前の版を残しません"},
+    {kNotALock,
+     L"{1} is a folder or a link, not Sollux's lock, so one backup at a time cannot be kept to; "
+     L"this run did nothing. Delete that folder or link and run Sollux again.",
+     nullptr,
+     L"{1} はフォルダーかリンクで、Sollux のロックではありません。バックアップを一度に 1 つに"
+     L"限れないため、今回は何もしませんでした。そのフォルダーかリンクを削除して、もう一度 Sollux "
+     L"を実行してください。"},
+    {kLinkNotFollowed, L"A link on the stick, not followed: {1}", nullptr,
+     L"USB メモリーの上のリンクのため、たどりませんでした: {1}"},
+    {kBackupFolderIsLink,
+     L"not mirrored: its backup folder lies behind a link on the stick, through which robocopy "
+     L"would write elsewhere: {1}",
+     nullptr,
+     L"ミラーしません: バックアップのフォルダーが USB メモリーの上のリンクの先にあり、robocopy "
+     L"がリンクを通して別の場所に書き込むためです: {1}"},
+    {kNotMirrored,
+     L"not mirrored: the mirror would delete or replace {n} file that could not be kept as a "
+     L"version",
+     L"not mirrored: the mirror would delete or replace {n} files that could not be kept as "
+     L"versions",
+     L"ミラーしません: 以前の版として残せなかった {n} 個のファイルをミラーが削除するか置き換える"
+     L"ためです"},
     {kLooking, L"Looking at {1}: {2}", nullptr, L"{1} を調べています: {2}"},
     {kChecking, L"Checking {1}: {2}", nullptr, L"{1} を確認しています: {2}"},
     {kKeptAsVersions, L"{1} kept as versions in {2}", nullptr,

@@ -68,6 +68,9 @@ class BackupJob {
   // Fills the script text with the batch file for every existing folder of `sources`, and
   // leaves the source set to the last folder that got a command.
   virtual bool ComposeScript(WStringList sources);
+  // Leaves the command lines that copy `folders` out of the script text composed by
+  // ComposeScript, and out of ScriptFolders; the banner still names every folder.
+  virtual bool LeaveOut(const std::vector<CommandFolders>& folders);
   // Fills the script text with the batch file for the job's own source.
   virtual bool ComposeSingleScript();
   // The batch file's name, a function of the source, destination and main switches.
@@ -87,6 +90,7 @@ class BackupJob {
 
  private:
   WString script_text_;
+  MultiSourceBatch batch_;
   std::vector<CommandFolders> script_folders_;
   WString source_;
   WString destination_;

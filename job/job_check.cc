@@ -2,6 +2,8 @@
 
 #include "base/console.h"
 #include "base/file_system.h"
+#include "base/link_check.h"
+#include "base/messages.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/ui_text.h"
@@ -36,13 +38,23 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) 
   return run;
 }
 
+// A report or history file in the place of a link would be written wherever the link points.
+bool NoLinkAt(const WString& path, Text not_written) {
+  const WString link = LinkCheck(DirectoryPart(DirectoryPart(path))).FirstLink(path);
+  if (link.empty()) return true;
+  ErrorLine(Say(Text::kLinkNotFollowed, {link}));
+  ErrorLine(Say(not_written, {path}));
+  return false;
+}
+
 // The report's path, or "" when it could not be written (already said on stderr).
 WString WriteReportFiles(const RunCheck& run, const WString& report_folder) {
   const WString folder = WithTrailingSeparator(report_folder, L'\\');
   const WString report = folder + kReportFileName;
+  const WString history = folder + kHistoryFileName;
   CreateDirectoryChain(report_folder);
-  const bool written = WriteReport(report, run);
-  AppendHistory(folder + kHistoryFileName, run);
+  const bool written = NoLinkAt(report, Text::kReportNotWritten) && WriteReport(report, run);
+  if (NoLinkAt(history, Text::kHistoryNotWritten)) AppendHistory(history, run);
   return written ? report : WString();
 }
 
@@ -62,11 +74,11 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   return rules;
 }
 
-bool CheckBackup(const BackupJob& job, const WString& report_folder, const WStringList& look_lines,
-                 uint64_t files_kept) {
+bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look) {
   RunCheck run = CheckScriptFolders(job, report_folder);
-  run.look_lines = look_lines;
-  run.files_kept = files_kept;
+  run.look_lines = look.lines;
+  run.files_kept = look.files_kept;
+  run.folders_left_out = look.folders_behind_links;
   const WString report = WriteReportFiles(run, report_folder);
   OutputLines(SummaryLines(run, report));
   const bool all_in = AllInBackup(run);

@@ -7,6 +7,7 @@
 
 #include "base/wstring.h"
 #include "job/backup_job.h"
+#include "job/job_look.h"
 
 namespace sollux {
 
@@ -18,9 +19,9 @@ constexpr uint32_t kMissingFilesPauseMilliseconds = 100 * 1000;
 // writes the report and a line of the history into `report_folder` (created when missing),
 // prints the summary, and when not all is in the backup and a user can press a key, keeps the
 // window open. True when every file is in the backup.
-// `look` is what the look before the copying adds to the report and the history.
-bool CheckBackup(const BackupJob& job, const WString& report_folder,
-                 const WStringList& look_lines = {}, uint64_t files_kept = 0);
+// `look` is what the look before the copying adds to the report and the history. Neither file
+// is read or written through a link on the stick.
+bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look = {});
 
 }  // namespace sollux
 

@@ -30,14 +30,6 @@ void AddNamed(WStringList* lines, const WStringList& names, uint64_t total) {
     lines->push_back(Say(Text::kReportMore, {CountText(total - names.size())}));
 }
 
-// `path` is `folder` or lies below it (letter case ignored).
-bool Within(const WString& path, const WString& folder) {
-  const WString p = WithoutTrailingSeparator(NormalizeSeparators(path, L'\\'));
-  const WString f = WithoutTrailingSeparator(NormalizeSeparators(folder, L'\\'));
-  if (p.size() < f.size() || !EqualsIgnoreCase(p.substr(0, f.size()), f)) return false;
-  return p.size() == f.size() || p[f.size()] == L'\\';
-}
-
 }  // namespace
 
 // What the look needs to know of the stick's volume, asked once; the free space is asked after
@@ -80,12 +72,17 @@ MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
                          const WString& computer_folder)
     : job_(job),
       backup_folder_(NormalizeSeparators(backup_folder, L'\\')),
-      computer_folder_(computer_folder) {}
+      computer_folder_(computer_folder),
+      link_check_(backup_folder_) {}
 
 bool MirrorGuard::Lock() {
-  lock_ = std::make_unique<BackupLock>(computer_folder_);
+  lock_ = std::make_unique<BackupLock>(backup_folder_, computer_folder_);
   if (lock_->state() == BackupLock::State::kBusy) {
     ErrorLine(Say(Text::kAnotherRunActive, {backup_folder_}));
+    return false;
+  }
+  if (lock_->state() == BackupLock::State::kNotALock) {
+    ErrorLine(Say(Text::kNotALock, {lock_->obstacle()}));
     return false;
   }
   keep_versions_ = lock_->state() == BackupLock::State::kHeld;
@@ -106,6 +103,7 @@ void MirrorGuard::BeforeCopying() {
   }
   for (Folder& folder : folders_) KeepVersions(&folder);
   MakeRoom(&space);
+  SayLinks();
 }
 
 void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
@@ -113,6 +111,14 @@ void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volum
     ShowProgress(Say(Text::kLooking, {folders.source, FileCountText(files)}));
   };
   Folder folder;
+  // Nothing is moved out of a backup folder behind a link: it lies elsewhere.
+  folder.link = link_check_.FirstLink(folders.destination);
+  if (!folder.link.empty()) {
+    folder.look.source = folders.source;
+    folder.look.destination = folders.destination;
+    folders_.push_back(std::move(folder));
+    return;
+  }
   folder.look = LookAtFolder(folders.source, folders.destination, job_.CheckRulesFor(folders),
                              volume, progress);
   ClearProgress();
@@ -124,12 +130,13 @@ void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volum
 bool MirrorGuard::VersionsAllowed(const CommandFolders& folders) const {
   const WString versions = store_->versions_folder();
   for (const WString& folder : {folders.source, folders.destination}) {
-    if (Within(folder, versions) || Within(versions, folder)) return false;
+    if (IsWithin(folder, versions) || IsWithin(versions, folder)) return false;
   }
   return true;
 }
 
 void MirrorGuard::KeepVersions(Folder* folder) {
+  if (!folder->link.empty()) return SayLeftOut(*folder);
   const bool allowed = VersionsAllowed({folder->look.source, folder->look.destination});
   if (keep_versions_ && allowed) folder->kept = store_->Keep(folder->look);
   if (!keep_versions_ || !allowed) {
@@ -141,8 +148,46 @@ void MirrorGuard::KeepVersions(Folder* folder) {
       }
     }
   }
+  // A large change whose files could not all be kept is not mirrored: what was moved goes back.
+  if (folder->look.LargeChange() && folder->kept.not_kept != 0) {
+    if (keep_versions_ && allowed) store_->PutBack(folder->look);
+    folder->left_out = true;
+    return SayLeftOut(*folder);
+  }
   report_.files_kept += folder->kept.files_kept;
   SayBefore(*folder);
+}
+
+void MirrorGuard::SayLeftOut(const Folder& folder) {
+  const FolderLook& look = folder.look;
+  const WString line = folder.link.empty()
+                           ? SayCounted(Text::kNotMirrored, look.files_purged + look.files_replaced)
+                           : Say(Text::kBackupFolderIsLink, {folder.link});
+  if (!folder.link.empty()) ++report_.folders_behind_links;
+  ClearProgress();
+  OutputLine(look.source + L": " + line);
+  report_.lines.insert(report_.lines.end(),
+                       {L"", Say(Text::kReportBeforeCopying, {look.source}), line});
+}
+
+// Links found where the versions would have changed something, each said once.
+void MirrorGuard::SayLinks() {
+  if (!store_) return;
+  for (; links_said_ < store_->links().size(); ++links_said_) {
+    const WString line = Say(Text::kLinkNotFollowed, {store_->links()[links_said_]});
+    OutputLine(line);
+    report_.lines.push_back(line);
+  }
+}
+
+std::vector<CommandFolders> MirrorGuard::LeftOut() const {
+  std::vector<CommandFolders> left_out;
+  for (const Folder& folder : folders_) {
+    if (folder.left_out || !folder.link.empty()) {
+      left_out.push_back({folder.look.source, folder.look.destination});
+    }
+  }
+  return left_out;
 }
 
 // One console line per folder that has something to say (what was kept, left out for its size,
@@ -239,7 +284,9 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
   space.AskFreeSpace();
   if (!space.known) return;
   uint64_t needed = space.total / 100 * kMarginPercent;
-  for (const Folder& folder : folders_) needed += folder.look.room_needed;
+  for (const Folder& folder : folders_) {
+    if (!folder.left_out) needed += folder.look.room_needed;
+  }
   if (!report_.large_change) {
     for (const WString& run : store_->EarlierRuns()) {
       if (space.available >= needed) break;
@@ -263,6 +310,7 @@ void MirrorGuard::SayRoom(uint64_t shortfall, const WString& drive, uint64_t ava
 void MirrorGuard::AfterCopying(bool ran) {
   if (!store_) return;
   for (Folder& folder : folders_) {
+    if (folder.left_out || !folder.link.empty()) continue;
     // What went back is no longer among the versions.
     if (ran) {
       report_.files_kept -= store_->RestoreMissing(folder.look, folder.kept);
@@ -271,6 +319,7 @@ void MirrorGuard::AfterCopying(bool ran) {
       report_.files_kept = 0;
     }
   }
+  SayLinks();
 }
 
 }  // namespace sollux

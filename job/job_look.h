@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/link_check.h"
 #include "base/wstring.h"
 #include "job/backup_job.h"
 #include "mirror/backup_lock.h"
@@ -24,6 +25,8 @@ struct LookReport {
   WStringList lines;  // the report's part, without line ends
   uint64_t files_kept = 0;
   bool large_change = false;
+  // Folders whose robocopy line was left out since their backup folder lies behind a link.
+  uint64_t folders_behind_links = 0;
 };
 
 class MirrorGuard {
@@ -34,7 +37,8 @@ class MirrorGuard {
   MirrorGuard(const MirrorGuard&) = delete;
   MirrorGuard& operator=(const MirrorGuard&) = delete;
 
-  // False when another run holds the lock: then it has said so, and the run must do nothing.
+  // False when another run holds the lock, or a folder or link is in its place: then it has
+  // said so, and the run must do nothing.
   bool Lock();
   // The look, the versions and the room, with their console lines.
   void BeforeCopying();
@@ -42,17 +46,24 @@ class MirrorGuard {
   // not arrive go back; when nothing ran, everything goes back.
   void AfterCopying(bool ran);
   const LookReport& report() const { return report_; }
+  // The command lines to leave out of the batch file: a backup folder behind a link, which
+  // robocopy would write through, and a large change that could not be kept as versions.
+  std::vector<CommandFolders> LeftOut() const;
 
  private:
   struct Folder {
     FolderLook look;
     FolderVersions kept;
+    WString link;           // the link on the way to the backup folder, if any
+    bool left_out = false;  // not mirrored
   };
   void LookAt(const CommandFolders& folders, const VolumeFacts& volume);
   void KeepVersions(Folder* folder);
   bool VersionsAllowed(const CommandFolders& folders) const;
   void MakeRoom(VolumeSpace* space);
   void SayBefore(const Folder& folder);
+  void SayLeftOut(const Folder& folder);
+  void SayLinks();
   static void SayTrouble(const Folder& folder, WStringList* console, WStringList* lines);
   static void ReportLists(const FolderLook& look, WStringList* lines);
   void SayRoom(uint64_t shortfall, const WString& drive, uint64_t available);
@@ -60,6 +71,8 @@ class MirrorGuard {
   const BackupJob& job_;
   const WString backup_folder_;
   const WString computer_folder_;
+  const LinkCheck link_check_;
+  size_t links_said_ = 0;
   std::unique_ptr<BackupLock> lock_;
   std::unique_ptr<VersionStore> store_;
   std::vector<Folder> folders_;

@@ -41,12 +41,32 @@ bool BackupJob::ComposeScript(WStringList sources) {
   }
   ReportUnnamableFolders(script_folders_);
   script_text_ = RenderBatch(batch);
+  batch_ = std::move(batch);
+  return true;
+}
+
+bool BackupJob::LeaveOut(const std::vector<CommandFolders>& folders) {
+  bool changed = false;
+  for (const CommandFolders& left : folders) {
+    for (size_t i = 0; i < script_folders_.size() && i < batch_.command_lines.size(); ++i) {
+      if (script_folders_[i].source != left.source ||
+          script_folders_[i].destination != left.destination) {
+        continue;
+      }
+      script_folders_.erase(script_folders_.begin() + static_cast<std::ptrdiff_t>(i));
+      batch_.command_lines.erase(batch_.command_lines.begin() + static_cast<std::ptrdiff_t>(i));
+      changed = true;
+      break;
+    }
+  }
+  if (changed) script_text_ = RenderBatch(batch_);
   return true;
 }
 
 bool BackupJob::ComposeSingleScript() {
   const SingleSourceBatch batch = {ToolName(), Source(), CommandLine(), list_only_,
                                    long_final_pause_};
+  batch_ = MultiSourceBatch();
   script_folders_ = {CommandFoldersOf(*this)};
   ReportUnnamableFolders(script_folders_);
   script_text_ = RenderBatch(batch);

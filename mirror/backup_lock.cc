@@ -1,6 +1,7 @@
 #include "mirror/backup_lock.h"
 
 #include "base/file_system.h"
+#include "base/link_check.h"
 #include "base/path.h"
 #include "base/system_api.h"
 
@@ -12,14 +13,25 @@ constexpr DWORD kPauseMs = 200;
 
 }  // namespace
 
-BackupLock::BackupLock(const WString& computer_folder)
+BackupLock::BackupLock(const WString& backup_folder, const WString& computer_folder)
     : path_(WithTrailingSeparator(computer_folder) + kLockFileName) {
-  CreateDirectoryChain(computer_folder);
   const WString open_path = OpenablePath(path_);
+  obstacle_ = LinkCheck(backup_folder).FirstLink(path_);
+  const DWORD attributes = Sys().GetFileAttributesW(open_path.c_str());
+  if (obstacle_.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    obstacle_ = path_;
+  }
+  if (!obstacle_.empty()) {
+    state_ = State::kNotALock;
+    return;
+  }
+  CreateDirectoryChain(computer_folder);
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (attempt > 0) Sys().Sleep(kPauseMs);
-    handle_ = Sys().CreateFileW(open_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE);
+    handle_ = Sys().CreateFileW(
+        open_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS,
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT);
     if (handle_ != INVALID_HANDLE_VALUE) {
       state_ = State::kHeld;
       return;

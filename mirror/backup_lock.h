@@ -1,6 +1,8 @@
 // One backup at a time to a computer's folder: Sollux.lock held open with no sharing from
 // before the look until after the check. Only an open handle blocks; a file left behind by a
-// run that died is opened again (and deleted when closed).
+// run that died is opened again (and deleted when closed). A folder or a link in its place is
+// no lock: a second run could start beside this one, and a link's deletion on close would
+// delete what it points to.
 #ifndef SOLLUX_MIRROR_BACKUP_LOCK_H_
 #define SOLLUX_MIRROR_BACKUP_LOCK_H_
 
@@ -13,11 +15,11 @@ inline constexpr wchar_t kLockFileName[] = L"Sollux.lock";
 
 class BackupLock {
  public:
-  enum class State { kHeld, kBusy, kFailed };
+  enum class State { kHeld, kBusy, kFailed, kNotALock };
 
-  // Creates the computer's folder when it is missing (the first backup) and opens the lock,
-  // trying again for about 2 seconds while another process holds it.
-  explicit BackupLock(const WString& computer_folder);
+  // Creates the computer's folder below `backup_folder` when it is missing (the first backup)
+  // and opens the lock, trying again for about 2 seconds while another process holds it.
+  BackupLock(const WString& backup_folder, const WString& computer_folder);
   ~BackupLock();
   BackupLock(const BackupLock&) = delete;
   BackupLock& operator=(const BackupLock&) = delete;
@@ -25,9 +27,12 @@ class BackupLock {
   State state() const { return state_; }
   DWORD error() const { return error_; }
   const WString& path() const { return path_; }
+  // With kNotALock: the folder or link in the way (the lock, or a folder above it).
+  const WString& obstacle() const { return obstacle_; }
 
  private:
   WString path_;
+  WString obstacle_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   State state_ = State::kFailed;
   DWORD error_ = 0;

@@ -123,7 +123,7 @@ bool CheckedCompletely(const FolderCheck& folder) {
 
 // Folders not checked, or not to the end.
 uint64_t IncompleteCount(const RunCheck& run) {
-  return run.not_checked.size() +
+  return run.not_checked.size() + run.folders_left_out +
          std::count_if(run.folders.begin(), run.folders.end(),
                        [](const FolderCheck& folder) { return !CheckedCompletely(folder); });
 }
@@ -206,14 +206,8 @@ std::string Utf8FileBytes(const WString& text) { return std::string(kByteOrderMa
 std::string HistoryFileBytes(const std::string& existing, const WString& line) {
   std::string_view rest = existing;
   if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
-  std::vector<std::string_view> lines;
-  while (!rest.empty()) {
-    const size_t end = std::min(rest.find('\n'), rest.size());
-    std::string_view piece = rest.substr(0, end);
-    if (piece.ends_with('\r')) piece.remove_suffix(1);
-    if (!piece.empty()) lines.push_back(piece);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-  }
+  std::vector<std::string_view> lines = ByteLines(rest);
+  std::erase_if(lines, [](std::string_view line) { return line.empty(); });
   const size_t kept = std::min(lines.size(), kHistoryLineLimit - 1);
   std::string bytes(kByteOrderMark);
   for (size_t i = lines.size() - kept; i < lines.size(); ++i) bytes.append(lines[i]) += "\r\n";

@@ -25,6 +25,8 @@ struct RunCheck {
   // versions, for the history.
   WStringList look_lines;
   uint64_t files_kept = 0;
+  // Folders whose robocopy line was left out, for their backup folder lay behind a link.
+  uint64_t folders_left_out = 0;
 };
 
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";

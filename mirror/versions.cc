@@ -56,43 +56,15 @@ bool IsRunName(const WString& name) {
   return number.find_first_not_of(L"0123456789", 2) == number.size() - 1;
 }
 
+// Line by line whatever the bytes: a line of NULs, a lone quote or garbage is skipped, and the
+// names after it still count.
 WStringList RunNames(const std::string& bytes) {
   WStringList names;
-  for (const WString& line : SplitAtChar(WString(bytes.begin(), bytes.end()), L'\n')) {
-    const WString name = line.ends_with(L'\r') ? line.substr(0, line.size() - 1) : line;
+  for (const std::string_view line : ByteLines(bytes)) {
+    const WString name(line.begin(), line.end());
     if (IsRunName(name)) names.push_back(name);
   }
   return names;
-}
-
-// Deletes a tree deepest first, clearing read-only attributes; the files it deleted.
-uint64_t DeleteTree(const WString& top) {
-  uint64_t files = 0;
-  WStringList pending = {ListingForm(top)}, folders;
-  std::vector<ListedEntry> entries;
-  while (!pending.empty()) {
-    const WString folder = pending.back();
-    pending.pop_back();
-    folders.push_back(folder);
-    ListFolder(folder, &entries);
-    for (const ListedEntry& entry : entries) {
-      const WString path = folder + L"\\" + entry.name;
-      if (entry.IsFolder() && !entry.IsReparsePoint()) {
-        pending.push_back(path);
-        continue;
-      }
-      Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (entry.IsFolder() ? Sys().RemoveDirectoryW(path.c_str())
-                           : Sys().DeleteFileW(path.c_str())) {
-        files += entry.IsFolder() ? 0 : 1;
-      }
-    }
-  }
-  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
-    Sys().SetFileAttributesW(folder->c_str(), FILE_ATTRIBUTE_NORMAL);
-    Sys().RemoveDirectoryW(folder->c_str());
-  }
-  return files;
 }
 
 // Equal as robocopy's /fft compares them; false when either is missing.
@@ -120,7 +92,8 @@ VersionStore::VersionStore(const WString& backup_folder, const WString& computer
     : backup_folder_(WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\'))),
       versions_folder_(WithTrailingSeparator(NormalizeSeparators(computer_folder, L'\\')) +
                        kVersionsFolderName),
-      run_name_(RunFolderName(time)) {
+      run_name_(RunFolderName(time)),
+      link_check_(backup_folder_) {
   const WString base = run_name_;
   for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_); ++n) {
     run_name_ = base + L" (" + std::to_wstring(n) + L")";
@@ -128,10 +101,28 @@ VersionStore::VersionStore(const WString& backup_folder, const WString& computer
   run_folder_ = versions_folder_ + L"\\" + run_name_;
 }
 
+bool VersionStore::Plain(const WString& path) {
+  const WString link = link_check_.FirstLink(path);
+  if (link.empty()) return true;
+  if (std::find(links_.begin(), links_.end(), link) == links_.end()) links_.push_back(link);
+  return false;
+}
+
+// "" when the list is a link, which is neither read nor written.
+WString VersionStore::RunListPath() {
+  const WString path = versions_folder_ + L"\\" + kRunListFileName;
+  return Plain(path) ? path : WString();
+}
+
+// A versions folder that is a link would take the moves out of the stick.
 bool VersionStore::MakeRunFolder() {
   if (made_) return true;
-  if (!MakeFolders(run_folder_)) return false;
-  WriteWholeFile(versions_folder_ + L"\\" + kRunListFileName, Narrow(run_name_) + "\r\n", L"ab");
+  if (!Plain(run_folder_) || !MakeFolders(run_folder_)) return false;
+  if (const WString list = RunListPath(); !list.empty()) {
+    const std::string listed = ReadWholeFile(list);
+    const std::string line_end = listed.empty() || listed.ends_with('\n') ? "" : "\r\n";
+    WriteWholeFile(list, line_end + Narrow(run_name_) + "\r\n", L"ab");
+  }
   made_ = true;
   return true;
 }
@@ -152,7 +143,7 @@ WString VersionStore::KeptPath(const WString& destination, const WString& relati
 }
 
 bool VersionStore::Move(const WString& from, const WString& to) {
-  if (!MakeFolders(DirectoryPart(to))) return false;
+  if (!Plain(from) || !MakeFolders(DirectoryPart(to))) return false;
   return Sys().MoveFileExW(OpenablePath(from).c_str(), OpenablePath(to).c_str(), kRenameOnly) !=
          FALSE;
 }
@@ -222,6 +213,7 @@ uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersio
     const WString source =
         OpenablePath(JoinedPath(WithoutTrailingSeparator(look.source), relative));
     if (!Exists(kept_path) || !Exists(source) || SameFiles(source, place)) continue;
+    if (!Plain(JoinedPath(WithoutTrailingSeparator(look.destination), relative))) continue;
     // No copy, or a partial or stale one (the stick full, the file held open).
     Sys().SetFileAttributesW(place.c_str(), FILE_ATTRIBUTE_NORMAL);
     Sys().DeleteFileW(place.c_str());
@@ -246,9 +238,11 @@ void VersionStore::PutBack(const FolderLook& look) {
   }
 }
 
-WStringList VersionStore::EarlierRuns() const {
+WStringList VersionStore::EarlierRuns() {
   WStringList runs;
-  for (const WString& name : RunNames(ReadWholeFile(versions_folder_ + L"\\" + kRunListFileName))) {
+  const WString list = RunListPath();
+  if (list.empty()) return runs;
+  for (const WString& name : RunNames(ReadWholeFile(list))) {
     if (name != run_name_ && std::find(runs.begin(), runs.end(), name) == runs.end() &&
         Exists(versions_folder_ + L"\\" + name)) {
       runs.push_back(name);
@@ -257,10 +251,45 @@ WStringList VersionStore::EarlierRuns() const {
   return runs;
 }
 
+// Deletes a tree deepest first, clearing read-only attributes, and never through a link: one
+// inside is left, and so is the tree when its top is one. The files it deleted.
+uint64_t VersionStore::DeleteTree(const WString& top) {
+  const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(top).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      !Plain(top)) {
+    return 0;
+  }
+  uint64_t files = 0;
+  WStringList pending = {ListingForm(top)}, folders;
+  std::vector<ListedEntry> entries;
+  while (!pending.empty()) {
+    const WString folder = pending.back();
+    pending.pop_back();
+    folders.push_back(folder);
+    ListFolder(folder, &entries);
+    for (const ListedEntry& entry : entries) {
+      const WString path = folder + L"\\" + entry.name;
+      if (!Plain(path)) continue;
+      if (entry.IsFolder()) {
+        pending.push_back(path);
+        continue;
+      }
+      Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (Sys().DeleteFileW(path.c_str())) ++files;
+    }
+  }
+  for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+    Sys().SetFileAttributesW(folder->c_str(), FILE_ATTRIBUTE_NORMAL);
+    Sys().RemoveDirectoryW(folder->c_str());
+  }
+  return files;
+}
+
 uint64_t VersionStore::DeleteRun(const WString& name) {
   const uint64_t files = DeleteTree(versions_folder_ + L"\\" + name);
+  const WString list = RunListPath();
+  if (list.empty()) return files;
   std::string rest;
-  const WString list = versions_folder_ + L"\\" + kRunListFileName;
   for (const WString& run : RunNames(ReadWholeFile(list))) {
     if (run != name) rest += Narrow(run) + "\r\n";
   }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/link_check.h"
 #include "base/wstring.h"
 #include "mirror/mirror_look.h"
 
@@ -47,13 +48,21 @@ class VersionStore {
   void PutBack(const FolderLook& look);
 
   // The runs' folders in the order they were made, oldest first, the current run excluded.
-  WStringList EarlierRuns() const;
+  WStringList EarlierRuns();
   // Deletes one earlier run's folder (read-only files too) and its line; the files it held.
+  // Links are left where they are: one in the run's place, or inside it.
   uint64_t DeleteRun(const WString& name);
+
+  // The links on the stick that were not followed so far, each once, in the order found.
+  const WStringList& links() const { return links_; }
 
  private:
   WString KeptPath(const WString& destination, const WString& relative) const;
   bool MakeRunFolder();
+  WString RunListPath();
+  // False, and the link noted, when a link lies on `path`.
+  bool Plain(const WString& path);
+  uint64_t DeleteTree(const WString& top);
   bool Move(const WString& from, const WString& to);
   void MoveTree(const WString& from, const WString& to, FolderVersions* result);
   void NotKept(const WString& path, uint64_t files, FolderVersions* result);
@@ -62,6 +71,8 @@ class VersionStore {
   WString versions_folder_;
   WString run_folder_;
   WString run_name_;
+  LinkCheck link_check_;
+  WStringList links_;
   bool made_ = false;
 };
 

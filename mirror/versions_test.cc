@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/win.h"
@@ -10,6 +12,7 @@
 namespace sollux {
 namespace {
 
+using test::MakeUnixLink;
 using test::ReadFileBytes;
 using test::ScopedTempDir;
 using test::WriteFileBytes;
@@ -187,6 +190,58 @@ TEST_F(VersionsTest, EarlierRunsInTheOrderTheyWereMade) {
   EXPECT_EQ(1u, now.DeleteRun(runs[0]));
   EXPECT_FALSE(Exists(later_name.run_folder()));
   EXPECT_EQ(WStringList{RunFolderName(kRunTime)}, now.EarlierRuns());
+}
+
+// A stick is no program's own. Run-named links in the versions folder (to a folder outside the
+// stick, to another computer's backup), links inside an old run and in a backup folder are
+// never followed: nothing they point to is deleted or moved. A run list of garbage lines and
+// without a final line end still names every run, and the new run gets a line of its own.
+TEST_F(VersionsTest, LinksOnTheStickAreNeverFollowed) {
+  const ScopedTempDir outside;
+  WriteFileBytes(outside / L"keep.txt", "keep");
+  WriteFileBytes(outside / L"dir\\inner.txt", "inner");
+  WriteFileBytes(Backup() + L"\\OTHER-PC\\C\\x.txt", "other");
+  const WString versions = Computer() + L"\\" + kVersionsFolderName;
+  const WStringList runs = {L"2000-01-01 00.00.00", L"2000-01-01 00.00.01", L"2000-01-01 00.00.02"};
+  ASSERT_TRUE(MakeUnixLink(versions + L"\\" + runs[0], outside.path()));
+  ASSERT_TRUE(MakeUnixLink(versions + L"\\" + runs[1], L"..\\..\\OTHER-PC"));
+  const WString real_run = versions + L"\\" + runs[2];
+  WriteFileBytes(real_run + L"\\PC01\\C\\Data\\old.txt", "old");
+  ASSERT_TRUE(MakeUnixLink(real_run + L"\\PC01\\to-keep.txt", outside / L"keep.txt"));
+  ASSERT_TRUE(MakeUnixLink(real_run + L"\\PC01\\to-dir", outside / L"dir"));
+  WriteFileBytes(versions + L"\\" + kRunListFileName,
+                 std::string("\0\0\0\r\n\"\r\n", 8) + "2000-01-01 00.00.00\r\n" +
+                     std::string(5000, 'x') + "\n2000-01-01 00.00.01\n2000-01-01 00.00.02");
+  WriteFileBytes(Copy() + L"\\plain.txt", "plain");
+  ASSERT_TRUE(MakeUnixLink(Copy() + L"\\linked.txt", outside / L"keep.txt"));
+  ASSERT_TRUE(MakeUnixLink(Copy() + L"\\linked-dir", outside / L"dir"));
+
+  VersionStore store(Backup(), Computer(), kRunTime);
+  const FolderVersions kept = store.Keep(LookOf({{L"linked.txt", false, true, 1},
+                                                 {L"linked-dir", true, false, 1},
+                                                 {L"plain.txt", false, false, 1}}));
+  EXPECT_EQ(1u, kept.files_kept);
+  EXPECT_EQ(2u, kept.not_kept);
+  const WString run = RunFolderName(kRunTime);
+  EXPECT_TRUE(
+      ReadFileBytes(versions + L"\\" + kRunListFileName)
+          .ends_with("\n2000-01-01 00.00.02\r\n" + std::string(run.begin(), run.end()) + "\r\n"));
+  ASSERT_EQ(runs, store.EarlierRuns());
+  EXPECT_EQ(0u, store.DeleteRun(runs[0]));
+  EXPECT_EQ(0u, store.DeleteRun(runs[1]));
+  EXPECT_EQ(1u, store.DeleteRun(runs[2]));
+
+  EXPECT_EQ("keep", ReadFileBytes(outside / L"keep.txt"));
+  EXPECT_EQ("inner", ReadFileBytes(outside / L"dir\\inner.txt"));
+  EXPECT_EQ("other", ReadFileBytes(Backup() + L"\\OTHER-PC\\C\\x.txt"));
+  EXPECT_FALSE(Exists(real_run + L"\\PC01\\C\\Data\\old.txt"));
+  EXPECT_EQ("plain", ReadFileBytes(Kept(store, L"plain.txt")));
+  for (const WString& link : {Copy() + L"\\linked.txt", Copy() + L"\\linked-dir",
+                              versions + L"\\" + runs[0], versions + L"\\" + runs[1],
+                              real_run + L"\\PC01\\to-keep.txt", real_run + L"\\PC01\\to-dir"}) {
+    EXPECT_NE(store.links().end(), std::find(store.links().begin(), store.links().end(), link))
+        << link;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "test/temp_dir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "base/win.h"
 
@@ -10,6 +12,48 @@ namespace sollux::test {
 namespace fs = std::filesystem;
 
 namespace {
+
+std::vector<std::wstring>& StagedLinks() {
+  static std::vector<std::wstring> links;
+  return links;
+}
+
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+  return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
+}
+
+// The Unix path of a Windows one, through Wine's own export.
+std::string UnixPath(const std::wstring& path) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto to_unix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix_path = to_unix != nullptr ? to_unix(path.c_str()) : nullptr;
+  if (unix_path == nullptr) return std::string();
+  const std::string result = unix_path;
+  ::HeapFree(::GetProcessHeap(), 0, unix_path);
+  return result;
+}
+
+// Runs a shell command line of Unix paths (in single quotes, so none may hold one). Wine starts
+// a Unix program as it starts a Windows one but does not wait for it: the command touches
+// `mark` when done, and the caller waits for that.
+void RunUnixCommand(const std::string& command, const std::wstring& mark) {
+  const std::string line = "/bin/sh -c \"" + command + "; touch '" + UnixPath(mark) + "'\"";
+  std::wstring wide(line.begin(), line.end());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!::CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+    return;
+  }
+  ::CloseHandle(process.hThread);
+  ::CloseHandle(process.hProcess);
+  for (int i = 0; i < 500 && ::GetFileAttributesW(mark.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
+    ::Sleep(10);
+  }
+  ::DeleteFileW(mark.c_str());
+}
 
 // Deletes `path` and everything below it, read-only entries and paths past MAX_PATH included
 // (the \\?\ form), ignoring failures.
@@ -21,6 +65,12 @@ void RemoveTree(const std::wstring& path) {
       const std::wstring name = entry.cFileName;
       if (name == L"." || name == L"..") continue;
       const std::wstring child = path + L"\\" + name;
+      const auto& links = StagedLinks();
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 ||
+          std::find(links.begin(), links.end(), WithoutLongPrefix(child)) != links.end()) {
+        RemoveUnixLink(WithoutLongPrefix(child));
+        continue;
+      }
       ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         RemoveTree(child);
@@ -71,6 +121,27 @@ bool SetLastWriteTime(const std::wstring& path, int64_t seconds) {
   const bool set = ::SetFileTime(handle, nullptr, nullptr, &time) != FALSE;
   ::CloseHandle(handle);
   return set;
+}
+
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target) {
+  std::string to;
+  if (target.starts_with(L".")) {
+    for (const wchar_t c : target) to += c == L'\\' ? '/' : static_cast<char>(c);
+  } else {
+    to = UnixPath(target);
+  }
+  fs::create_directories(fs::path(link).parent_path());
+  RunUnixCommand("ln -sfn '" + to + "' '" + UnixPath(link) + "'", link + L".staged");
+  StagedLinks().push_back(link);
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW(link.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  ::FindClose(find);
+  return true;
+}
+
+void RemoveUnixLink(const std::wstring& link) {
+  RunUnixCommand("rm -f '" + UnixPath(link) + "'", link + L".removed");
 }
 
 }  // namespace sollux::test

@@ -29,6 +29,13 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Creates a folder and its parents.
 void MakeFolders(const std::wstring& path);
+// Makes `link` a Unix symbolic link to `target` (a full Windows path, or a relative one such
+// as "..\\..\\PC02"), which Wine shows as a junction or a symbolic link on an NTFS stick would
+// be; true when it was made. Such links are removed, never followed, with a ScopedTempDir.
+bool MakeUnixLink(const std::wstring& link, const std::wstring& target);
+// Removes a link made by MakeUnixLink (Windows' calls would act on what it points to).
+void RemoveUnixLink(const std::wstring& link);
+
 // Sets the last-write time of a file or folder to `seconds` after 1970 (UTC); true on success.
 bool SetLastWriteTime(const std::wstring& path, int64_t seconds);
 

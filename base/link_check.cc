@@ -1,0 +1,97 @@
+#include "base/link_check.h"
+
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/win.h"
+
+namespace sollux {
+
+struct LinkCheck::Level {
+  bool exists = false;
+  bool reparse_point = false;
+  WString final_path;  // "" when the system could not tell
+};
+
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The entry itself, not what a link points to; folders too.
+constexpr DWORD kOpenEntry = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+
+WString FinalPath(HANDLE handle) {
+  WString path(MAX_PATH, L'\0');
+  DWORD length =
+      Sys().GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (length >= path.size()) {
+    path.resize(length + 1);
+    length =
+        Sys().GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  path.resize(length < path.size() ? length : 0);
+  return path;
+}
+
+// The path without a \\?\ prefix, as the top is given.
+WString WithoutLongPrefix(const WString& path) {
+  if (path.starts_with(L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+  if (path.starts_with(L"\\\\?\\")) return path.substr(4);
+  return path;
+}
+
+}  // namespace
+
+LinkCheck::LinkCheck(const WString& top)
+    : top_(WithoutTrailingSeparator(NormalizeSeparators(WithoutLongPrefix(top), L'\\'))) {}
+
+// Opened for no access at all, which another process's lock does not refuse.
+LinkCheck::Level LinkCheck::Ask(const WString& path) const {
+  Level level;
+  const WString openable = OpenablePath(path);
+  const HANDLE handle =
+      Sys().CreateFileW(openable.c_str(), 0, kShareAll, OPEN_EXISTING, kOpenEntry);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD attributes = Sys().GetFileAttributesW(openable.c_str());
+    level.exists = attributes != INVALID_FILE_ATTRIBUTES;
+    level.reparse_point = level.exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    return level;
+  }
+  level.exists = true;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (Sys().GetFileInformationByHandle(handle, &info)) {
+    level.reparse_point = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
+  level.final_path = FinalPath(handle);
+  Sys().CloseHandle(handle);
+  return level;
+}
+
+// The system names the level as the top's path and the names below it, in any letter case.
+bool LinkCheck::LeadsWhereNamed(const Level& level, const WString& path) const {
+  if (top_final_.empty()) top_final_ = Ask(top_).final_path;
+  if (level.final_path.empty() || top_final_.empty()) return true;
+  return EqualsIgnoreCase(level.final_path, top_final_ + path.substr(top_.size()));
+}
+
+WString LinkCheck::FirstLink(const WString& path) const {
+  const WString full =
+      WithoutTrailingSeparator(NormalizeSeparators(WithoutLongPrefix(path), L'\\'));
+  if (!IsWithin(full, top_)) return full;
+  WStringList levels = {full};  // from `path` up to the top
+  while (levels.back().size() > top_.size()) levels.push_back(DirectoryPart(levels.back()));
+  size_t deepest = 0;
+  Level level;
+  for (; deepest < levels.size(); ++deepest) {
+    level = Ask(levels[deepest]);
+    if (level.exists) break;
+  }
+  if (deepest == levels.size()) return WString();
+  if (!level.reparse_point && LeadsWhereNamed(level, levels[deepest])) return WString();
+  // Which level it is: the first from the top down.
+  for (size_t i = levels.size(); i-- > deepest;) {
+    const Level above = Ask(levels[i]);
+    if (above.reparse_point || !LeadsWhereNamed(above, levels[i])) return levels[i];
+  }
+  return levels[deepest];
+}
+
+}  // namespace sollux
