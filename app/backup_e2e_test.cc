@@ -451,6 +451,95 @@ TEST_F(BackupRun, WithStickSecondRunAtOnceDoesNothing) {
             ::GetFileAttributesW(BatchFile(ExpectedSources(true).back()).c_str()));
 }
 
+// A stick is no program's own. A folder or a link in the lock's place stops the run (exit 1);
+// a report and a history that are links are not written, and a backup folder behind a link is
+// left out of the batch file (exit 2): nothing outside the stick changes.
+TEST_F(BackupRun, WithStickFollowsNoLinkOnTheStick) {
+  SetPlumaSettings();
+  const std::wstring computer = L"E:\\_Backup_\\" + ComputerName();
+  const ScopedTempDir outside;
+  for (const wchar_t* name : {L"lock.txt", L"report.txt", L"history.txt", L"backup\\there.txt"}) {
+    test::WriteFileBytes(outside / name, "outside");
+  }
+  const auto outside_before = FilesBelow(outside.path());
+  const std::wstring lock = computer + L"\\Sollux.lock";
+  test::MakeFolders(lock);
+  const auto folder_lock = RunSollux();
+  ::RemoveDirectoryW(lock.c_str());
+  ASSERT_TRUE(test::MakeUnixLink(lock, outside / L"lock.txt"));
+  const auto link_lock = RunSollux();
+  test::RemoveUnixLink(lock);
+  for (const auto& run : {folder_lock, link_lock}) {
+    EXPECT_EQ(1u, run.exit_code);
+    EXPECT_NE(std::string::npos,
+              run.err.find(test::Narrow(lock) + " is a folder or a link, not Sollux's lock"))
+        << run.err;
+  }
+  EXPECT_TRUE(runner_.RecordedCalls().empty());
+
+  const std::wstring source = data_ / kJapaneseFolder;
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  ::MoveFileExW(copy.c_str(), (copy + L" aside").c_str(), 0);
+  const std::wstring links[] = {computer + L"\\Sollux-report.txt",
+                                computer + L"\\Sollux-history.txt", copy};
+  const std::wstring targets[] = {outside / L"report.txt", outside / L"history.txt",
+                                  outside / L"backup"};
+  for (size_t i = 0; i < std::size(links); ++i) {
+    ::DeleteFileW(links[i].c_str());
+    ASSERT_TRUE(test::MakeUnixLink(links[i], targets[i]));
+  }
+  const auto run = RunSollux();
+  for (const std::wstring& link : links) test::RemoveUnixLink(link);
+  ::MoveFileExW((copy + L" aside").c_str(), copy.c_str(), 0);
+  EXPECT_EQ(2u, run.exit_code);
+  auto sources = ExpectedSources(true);
+  std::erase(sources, source);
+  ExpectCalls(sources, L"E:\\_Backup_");
+  EXPECT_NE(std::wstring::npos,
+            FromShiftJis(run.out).find(source +
+                                       L": not mirrored: its backup folder lies behind a "
+                                       L"link on the stick, through which robocopy would "
+                                       L"write elsewhere: " +
+                                       copy + L"\n"))
+      << run.out;
+  for (const std::wstring& link : {links[0], links[1]}) {
+    EXPECT_NE(std::string::npos,
+              run.err.find("A link on the stick, not followed: " + test::Narrow(link) + "\n"))
+        << run.err;
+  }
+  EXPECT_EQ(outside_before, FilesBelow(outside.path()));
+}
+
+// A large change whose files cannot be kept as versions (Sollux-versions is a file) is not
+// mirrored: its line is left out, the backup keeps every file, and the run ends with 3.
+TEST_F(BackupRun, WithStickLeavesOutALargeChangeItCannotKeep) {
+  SetPlumaSettings();
+  ScopedEnvironmentVariable mirror(L"SOLLUX_STANDIN_MIRROR", L"1");
+  const std::wstring source = data_ / kJapaneseFolder;
+  for (int i = 0; i < 15; ++i) {
+    test::WriteFileBytes(source + L"\\" + std::to_wstring(i) + L".txt", "x");
+  }
+  ASSERT_EQ(0u, RunSollux().exit_code);
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  const auto backed_up = FilesBelow(copy);
+  ASSERT_EQ(15u, backed_up.size());
+  const std::wstring versions = L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-versions";
+  ::MoveFileExW(versions.c_str(), (versions + L" aside").c_str(), 0);
+  test::WriteFileBytes(versions, "not a folder");
+  for (const auto& [name, bytes] : backed_up) ::DeleteFileW((source + L"\\" + name).c_str());
+  const auto run = RunSollux();
+  ::DeleteFileW(versions.c_str());
+  ::MoveFileExW((versions + L" aside").c_str(), versions.c_str(), 0);
+  EXPECT_EQ(3u, run.exit_code) << run.out;
+  EXPECT_EQ(backed_up, FilesBelow(copy));
+  const std::wstring out = FromShiftJis(run.out);
+  EXPECT_NE(std::wstring::npos,
+            out.find(source + L": not mirrored: the mirror would delete or replace 15 files that "
+                              L"could not be kept as versions\n"))
+      << run.out;
+  EXPECT_EQ(std::wstring::npos, out.find(L"LARGE CHANGE")) << run.out;
+}
+
 // A stick of 4 MiB (backup_e2e_test.sh mounts a tmpfs): old runs' versions make room, oldest
 // first and never the current run's; what still does not fit is said before the copying.
 TEST_F(BackupRun, SmallStickPrunesOldVersionsThenSaysWhatDoesNotFit) {

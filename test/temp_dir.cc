@@ -39,7 +39,10 @@ std::string UnixPath(const std::wstring& path) {
 // `mark` when done, and the caller waits for that.
 void RunUnixCommand(const std::string& command, const std::wstring& mark) {
   const std::string line = "/bin/sh -c \"" + command + "; touch '" + UnixPath(mark) + "'\"";
-  std::wstring wide(line.begin(), line.end());
+  // Unix paths are UTF-8; Wine hands the command line to the program in the Unix locale's.
+  std::wstring wide(line.size() + 1, L'\0');
+  wide.resize(::MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                    wide.data(), static_cast<int>(wide.size())));
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
