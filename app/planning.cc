@@ -115,7 +115,10 @@ BackupOutcome RunBackup(const WStringList& folders) {
   guard.AfterCopying(ran);
   if (!ran) return BackupOutcome::kNotRun;
   const LookReport& look = guard.report();
-  if (!CheckBackup(job, computer_folder, look)) {
+  const DamagedCopyKeeper keep = [&guard](const WString& destination, const WString& relative) {
+    return guard.KeepDamaged(destination, relative);
+  };
+  if (!CheckBackup(job, computer_folder, look, keep)) {
     return BackupOutcome::kNotAllInBackup;
   }
   return look.large_change ? BackupOutcome::kLargeChange : BackupOutcome::kAllInBackup;

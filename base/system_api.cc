@@ -109,6 +109,25 @@ HANDLE RealSystemApi::CreateFileW(const wchar_t* path, DWORD access, DWORD share
 BOOL RealSystemApi::GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
   return ::GetFileInformationByHandle(file, info);
 }
+BOOL RealSystemApi::GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
+                                                 void* info, DWORD size) {
+  return ::GetFileInformationByHandleEx(file, kind, info, size);
+}
+BOOL RealSystemApi::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read,
+                             OVERLAPPED* overlapped) {
+  return ::ReadFile(file, buffer, size, read, overlapped);
+}
+BOOL RealSystemApi::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
+                                        BOOL wait) {
+  return ::GetOverlappedResult(file, overlapped, transferred, wait);
+}
+BOOL RealSystemApi::CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) {
+  return ::CopyFileExW(from, to, nullptr, nullptr, nullptr, flags);
+}
+void* RealSystemApi::VirtualAlloc(size_t size) {
+  return ::VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+BOOL RealSystemApi::VirtualFree(void* memory) { return ::VirtualFree(memory, 0, MEM_RELEASE); }
 DWORD RealSystemApi::GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size,
                                                DWORD flags) {
   return ::GetFinalPathNameByHandleW(file, path, size, flags);

@@ -79,6 +79,18 @@ class SystemApi {
   virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                              DWORD flags) = 0;
   virtual BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) = 0;
+  virtual BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
+                                            void* info, DWORD size) = 0;
+  // `overlapped` null: a read that waits; else one that may still be in flight on return.
+  virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read,
+                        OVERLAPPED* overlapped) = 0;
+  virtual BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
+                                   BOOL wait) = 0;
+  // Copies a file with its last-write time and attributes (no progress routine, no cancel).
+  virtual BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) = 0;
+  // Committed read-write pages, page-aligned; VirtualFree releases them.
+  virtual void* VirtualAlloc(size_t size) = 0;
+  virtual BOOL VirtualFree(void* memory) = 0;
   virtual DWORD GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size, DWORD flags) = 0;
   virtual DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) = 0;
   virtual BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) = 0;
@@ -186,6 +198,15 @@ class RealSystemApi : public SystemApi {
   HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags) override;
   BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) override;
+  BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info,
+                                    DWORD size) override;
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read,
+                OVERLAPPED* overlapped) override;
+  BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
+                           BOOL wait) override;
+  BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override;
+  void* VirtualAlloc(size_t size) override;
+  BOOL VirtualFree(void* memory) override;
   DWORD GetFinalPathNameByHandleW(HANDLE file, wchar_t* path, DWORD size, DWORD flags) override;
   DWORD GetFileVersionInfoSizeW(const wchar_t* path, DWORD* handle) override;
   BOOL GetFileVersionInfoW(const wchar_t* path, DWORD handle, DWORD size, void* data) override;

@@ -8,6 +8,7 @@
 #include "base/system_api.h"
 #include "base/ui_text.h"
 #include "job/command_line.h"
+#include "job/job_read_back.h"
 #include "mirror/backup_check.h"
 #include "mirror/backup_report.h"
 #include "script/batch_script.h"
@@ -18,7 +19,9 @@ namespace {
 
 // The folders of the script, checked; a line whose folder the batch file could not name copied
 // some other folder or none, and its source is only listed as not checked.
-RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) {
+RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder,
+                            const LookReport& look) {
+  const uint64_t turn = TakeReadBackTurn(report_folder);
   RunCheck run;
   run.time = Sys().CurrentTime();
   run.computer = MachineName();
@@ -32,7 +35,8 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder) 
       ShowProgress(Say(Text::kChecking, {folders.source, FileCountText(files)}));
     };
     run.folders.push_back(
-        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders), progress));
+        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders), progress,
+                    ReadBackChoiceFor(folders, job.Destination(), look, turn)));
     ClearProgress();
   }
   return run;
@@ -74,14 +78,17 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   return rules;
 }
 
-bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look) {
-  RunCheck run = CheckScriptFolders(job, report_folder);
+bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look,
+                 const DamagedCopyKeeper& keep) {
+  RunCheck run = CheckScriptFolders(job, report_folder, look);
+  ReadBackCopies(&run, keep);
   run.look_lines = look.lines;
   run.files_kept = look.files_kept;
   run.folders_left_out = look.folders_behind_links;
   const WString report = WriteReportFiles(run, report_folder);
   OutputLines(SummaryLines(run, report));
-  const bool all_in = AllInBackup(run);
+  // A stick that returned wrong bytes once will do so again, mended copies or not.
+  const bool all_in = AllInBackup(run) && !run.stick_failing;
   if (!all_in && InputIsConsole()) {
     OutputLine(Say(Text::kPause));
     WaitForKeyPress(kMissingFilesPauseMilliseconds);

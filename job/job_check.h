@@ -8,6 +8,7 @@
 #include "base/wstring.h"
 #include "job/backup_job.h"
 #include "job/job_look.h"
+#include "job/job_read_back.h"
 
 namespace sollux {
 
@@ -18,10 +19,13 @@ constexpr uint32_t kMissingFilesPauseMilliseconds = 100 * 1000;
 // Compares every folder of the job's batch file with the folder its robocopy line copied it to,
 // writes the report and a line of the history into `report_folder` (created when missing),
 // prints the summary, and when not all is in the backup and a user can press a key, keeps the
-// window open. True when every file is in the backup.
-// `look` is what the look before the copying adds to the report and the history. Neither file
-// is read or written through a link on the stick.
-bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look = {});
+// window open. True when every file is in the backup and every copy read back right.
+// `look` is what the look before the copying adds to the report and the history, and names the
+// files copied in this run, which are read back from the stick with a rotating share of the
+// others; `keep` keeps a copy that reads back wrong as a version before it is copied again.
+// Neither file is read or written through a link on the stick.
+bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look = {},
+                 const DamagedCopyKeeper& keep = nullptr);
 
 }  // namespace sollux
 

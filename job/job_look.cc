@@ -123,6 +123,7 @@ void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volum
                              volume, progress);
   ClearProgress();
   report_.large_change = report_.large_change || folder.look.LargeChange();
+  report_.copied[folders.destination] = std::move(folder.look.copied);
   folders_.push_back(std::move(folder));
 }
 
@@ -178,6 +179,16 @@ void MirrorGuard::SayLinks() {
     OutputLine(line);
     report_.lines.push_back(line);
   }
+}
+
+bool MirrorGuard::KeepDamaged(const WString& destination, const WString& relative) {
+  if (!keep_versions_ || !store_) return false;
+  FolderLook look;
+  look.destination = destination;
+  look.doomed = {{relative, false, true, 1}};
+  const FolderVersions kept = store_->Keep(look);
+  SayLinks();
+  return kept.files_kept == 1;
 }
 
 std::vector<CommandFolders> MirrorGuard::LeftOut() const {

@@ -6,7 +6,9 @@
 #define SOLLUX_JOB_JOB_LOOK_H_
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "base/link_check.h"
@@ -27,6 +29,8 @@ struct LookReport {
   bool large_change = false;
   // Folders whose robocopy line was left out since their backup folder lies behind a link.
   uint64_t folders_behind_links = 0;
+  // The files that robocopy copies, below the source, by the command line's destination.
+  std::map<WString, std::unordered_set<WString>> copied;
 };
 
 class MirrorGuard {
@@ -49,6 +53,8 @@ class MirrorGuard {
   // The command lines to leave out of the batch file: a backup folder behind a link, which
   // robocopy would write through, and a large change that could not be kept as versions.
   std::vector<CommandFolders> LeftOut() const;
+  // Moves a copy that read back wrong into this run's versions; false when it cannot.
+  bool KeepDamaged(const WString& destination, const WString& relative);
 
  private:
   struct Folder {

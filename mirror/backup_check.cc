@@ -17,8 +17,9 @@ uint64_t Distance(uint64_t a, uint64_t b) { return a > b ? a - b : b - a; }
 // After the backup, every file robocopy copies must be in the copy, equal.
 class CheckVisitor : public ComparisonVisitor {
  public:
-  CheckVisitor(FolderCheck* result, const std::function<void(uint64_t)>& progress)
-      : result_(*result), progress_(progress) {}
+  CheckVisitor(FolderCheck* result, const std::function<void(uint64_t)>& progress,
+               const ReadBackChoice& choose)
+      : result_(*result), progress_(progress), choose_(choose) {}
 
   void CopiedFile(const WString& relative, const ListedEntry& file,
                   const ListedEntry* copy) override {
@@ -28,6 +29,9 @@ class CheckVisitor : public ComparisonVisitor {
       Mismatch(JoinedPath(relative, file.name), FileProblem::kMissing);
     } else if (!SameFile(file, *copy)) {
       Mismatch(JoinedPath(relative, file.name), FileProblem::kDifferent);
+    } else if (choose_) {
+      WString path = JoinedPath(relative, file.name);
+      if (choose_(path)) result_.read_back.chosen.push_back({std::move(path), file.size});
     }
   }
   void SourceListed(size_t files) override {
@@ -53,6 +57,7 @@ class CheckVisitor : public ComparisonVisitor {
 
   FolderCheck& result_;
   const std::function<void(uint64_t)>& progress_;
+  const ReadBackChoice& choose_;
   uint64_t listed_ = 0;
 };
 
@@ -65,12 +70,13 @@ bool SameFile(const ListedEntry& file, const ListedEntry& copy) {
 // Out of memory is the one exception the walk can meet; the result then says that the check
 // stopped half way.
 FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules,
-                        const std::function<void(uint64_t)>& progress) {
+                        const std::function<void(uint64_t)>& progress,
+                        const ReadBackChoice& choose) {
   FolderCheck result;
   try {
     result.source = source;
     result.destination = destination;
-    CheckVisitor visitor(&result, progress);
+    CheckVisitor visitor(&result, progress, choose);
     const TreeOutcome outcome = CompareTrees(source, destination, rules, &visitor);
     result.source_state = outcome.source_state;
     result.destination_state = outcome.destination_state;

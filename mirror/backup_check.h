@@ -26,6 +26,33 @@ struct FileMismatch {
   bool operator==(const FileMismatch&) const = default;
 };
 
+// Files named up to kNamedProblemLimit, all counted.
+struct NamedFiles {
+  uint64_t count = 0;
+  WStringList names;
+  void Add(const WString& name) {
+    ++count;
+    if (names.size() < kNamedProblemLimit) names.push_back(name);
+  }
+};
+
+// A file whose copy is read back from the stick after the check: below both folders, and its
+// size.
+struct ReadBackItem {
+  WString relative_path;
+  uint64_t size = 0;
+};
+
+// What reading the copies back found in one folder.
+struct FolderReadBack {
+  std::vector<ReadBackItem> chosen;  // equal by the listings, and chosen to be read back
+  uint64_t files = 0;                // read back to the end
+  uint64_t bytes = 0;                // read from the stick, copies read twice counted twice
+  NamedFiles damaged;     // read back wrong, and still wrong after a second copy
+  NamedFiles mended;      // read back wrong, right after a second copy
+  NamedFiles unreadable;  // the stick failed to read them
+};
+
 struct FolderCheck {
   WString source;
   WString destination;
@@ -43,13 +70,20 @@ struct FolderCheck {
   TreeState destination_state = TreeState::kRead;
   // False when the check stopped half way (a tree that stopped answering, a stick pulled out).
   bool finished = true;
+  FolderReadBack read_back;
 };
+
+// Whether a file (by its path below the folders) whose copy is equal by the listings is read
+// back.
+using ReadBackChoice = std::function<bool(const WString& relative_path)>;
 
 // Compares `source` with `destination` as robocopy with `rules` would have mirrored it. Never
 // throws; a missing or unreadable tree or subfolder is recorded in the result.
-// `progress`, when given, hears the count of source files listed so far.
+// `progress`, when given, hears the count of source files listed so far; `choose`, when given,
+// picks the files of `read_back.chosen`.
 FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules,
-                        const std::function<void(uint64_t files)>& progress = nullptr);
+                        const std::function<void(uint64_t files)>& progress = nullptr,
+                        const ReadBackChoice& choose = nullptr);
 
 // Equal as robocopy's /fft compares them: the same size and last-write times at most 2 seconds
 // apart.

@@ -75,7 +75,52 @@ WStringList FolderLines(const FolderCheck& folder) {
     lines.push_back(Say(Text::kReportNotRead));
     AddNamedLines(&lines, folder.unreadable_folders, folder.unreadable_folder_count);
   }
+  const FolderReadBack& read_back = folder.read_back;
+  if (read_back.bytes != 0) {
+    lines.push_back(Say(Text::kReportReadBack,
+                        {FileCountText(read_back.files), SizeText(read_back.bytes)}));
+  }
+  for (const auto& [text, files] : {std::pair{Text::kReportMended, &read_back.mended},
+                                    {Text::kReportDamaged, &read_back.damaged},
+                                    {Text::kReportUnreadableOnStick, &read_back.unreadable}}) {
+    if (files->count == 0) continue;
+    lines.push_back(Say(text));
+    AddNamedLines(&lines, files->names, files->count);
+  }
   return lines;
+}
+
+// The first names of a list, for the console.
+WString FirstNames(const NamedFiles& files) {
+  constexpr size_t kShown = 3;
+  WStringList shown(files.names.begin(), files.names.begin() + std::min(kShown, files.names.size()));
+  return JoinWithText(shown, L", ") + (files.count > shown.size() ? L", ..." : L"");
+}
+
+// A console line for a folder whose copies did not all read back right; "" for one whose did.
+WString ReadBackLine(const FolderCheck& folder) {
+  WStringList parts;
+  for (const auto& [text, files] : {std::pair{Text::kReadBackMended, &folder.read_back.mended},
+                                    {Text::kReadBackDamaged, &folder.read_back.damaged},
+                                    {Text::kReadBackUnreadable, &folder.read_back.unreadable}}) {
+    if (files->count != 0) parts.push_back(SayCounted(text, files->count, {FirstNames(*files)}));
+  }
+  return parts.empty() ? WString() : folder.source + L": " + JoinWithText(parts, L"; ");
+}
+
+uint64_t ReadBackBytes(const RunCheck& run) {
+  uint64_t bytes = 0;
+  for (const FolderCheck& folder : run.folders) bytes += folder.read_back.bytes;
+  return bytes;
+}
+
+uint64_t ReadBackFailures(const RunCheck& run) {
+  uint64_t files = 0;
+  for (const FolderCheck& folder : run.folders) {
+    const FolderReadBack& read_back = folder.read_back;
+    files += read_back.mended.count + read_back.damaged.count + read_back.unreadable.count;
+  }
+  return files;
 }
 
 void AppendUtf8(char32_t code, std::string* bytes) {
@@ -133,12 +178,19 @@ WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
   const WStringList totals = {FolderCountText(run.folders.size()),
                               FileCountText(TotalOf(run, &FolderCheck::files_checked)),
                               SizeText(TotalOf(run, &FolderCheck::bytes_checked))};
-  if (AllInBackup(run)) return Say(Text::kSummaryAllIn, totals);
+  const uint64_t read_back = ReadBackBytes(run);
+  if (AllInBackup(run)) {
+    if (read_back == 0) return Say(Text::kSummaryAllIn, totals);
+    WStringList with_read_back = totals;
+    with_read_back.push_back(SizeText(read_back));
+    return Say(Text::kSummaryAllInReadBack, with_read_back);
+  }
   WString line = Say(Text::kSummaryNotAllIn, totals);
   const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
   const uint64_t incomplete = IncompleteCount(run);
   if (missing != 0) line += L"; " + SayCounted(Text::kNotInBackup, missing);
   if (incomplete != 0) line += L"; " + SayCounted(Text::kFoldersNotChecked, incomplete);
+  if (read_back != 0) line += L"; " + Say(Text::kSummaryReadBack, {SizeText(read_back)});
   if (!report_path.empty()) line += L"; " + Say(Text::kSummarySee, {report_path});
   return line;
 }
@@ -148,6 +200,18 @@ WString IncompleteHistoryText(const RunCheck& run) {
   const uint64_t incomplete = IncompleteCount(run);
   if (incomplete == 0) return WString();
   return L"; " + SayCounted(Text::kFoldersNotCheckedInHistory, incomplete);
+}
+
+// What the read back read, and the files that failed it, where there are any.
+WString ReadBackHistoryText(const RunCheck& run) {
+  WString text;
+  if (const uint64_t bytes = ReadBackBytes(run); bytes != 0) {
+    text += L"; " + Say(Text::kReadBackInHistory, {SizeText(bytes)});
+  }
+  if (const uint64_t failed = ReadBackFailures(run); failed != 0) {
+    text += L"; " + SayCounted(Text::kDamagedInHistory, failed);
+  }
+  return text;
 }
 
 }  // namespace
@@ -167,6 +231,8 @@ WString ReportText(const RunCheck& run) {
     lines.insert(lines.end(), {L"", Say(Text::kReportNotChecked)});
     AddNamedLines(&lines, run.not_checked, run.not_checked.size());
   }
+  if (run.read_back_stopped) lines.insert(lines.end(), {L"", Say(Text::kReadBackStopped)});
+  if (run.stick_failing) lines.insert(lines.end(), {L"", Say(Text::kStickFailing)});
   lines.insert(lines.end(), run.look_lines.begin(), run.look_lines.end());
   return JoinWithText(lines, kLineEnd) + kLineEnd;
 }
@@ -178,7 +244,8 @@ WString HistoryLine(const RunCheck& run) {
          SayCounted(Text::kNotInBackupInHistory, TotalOf(run, &FolderCheck::files_not_in_backup)) +
          IncompleteHistoryText(run) +
          (run.files_kept == 0 ? WString()
-                              : L"; " + SayCounted(Text::kKeptInHistory, run.files_kept));
+                              : L"; " + SayCounted(Text::kKeptInHistory, run.files_kept)) +
+         ReadBackHistoryText(run);
 }
 
 bool AllInBackup(const RunCheck& run) {
@@ -197,6 +264,11 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   for (const WString& folder : run.not_checked) {
     lines.push_back(folder + L": " + Say(Text::kNotNamed));
   }
+  for (const FolderCheck& folder : run.folders) {
+    if (const WString line = ReadBackLine(folder); !line.empty()) lines.push_back(line);
+  }
+  if (run.read_back_stopped) lines.push_back(Say(Text::kReadBackStopped));
+  if (run.stick_failing) lines.push_back(Say(Text::kStickFailing));
   lines.push_back(LastSummaryLine(run, report_path));
   return lines;
 }

@@ -27,6 +27,9 @@ struct RunCheck {
   uint64_t files_kept = 0;
   // Folders whose robocopy line was left out, for their backup folder lay behind a link.
   uint64_t folders_left_out = 0;
+  // The read back: the stick returned wrong bytes or failed a read; it stopped answering.
+  bool stick_failing = false;
+  bool read_back_stopped = false;
 };
 
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";

@@ -41,6 +41,7 @@ class LookVisitor : public ComparisonVisitor {
     if (volume_.fat32 && file.size >= kFat32Limit) return FileTooLarge(relative, file);
     ++look_.files_to_copy;
     look_.bytes_to_copy += file.size;
+    look_.copied.insert(JoinedPath(relative, file.name));
     look_.room_needed += InClusters(file.size, volume_.cluster_size);
     if ((file.attributes & kOnlineOnly) != 0) {
       ++look_.online_only;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 #include "base/wstring.h"
@@ -35,6 +36,8 @@ struct FolderLook {
   WString destination;
   uint64_t files_to_copy = 0;
   uint64_t bytes_to_copy = 0;
+  // The files robocopy copies, below the source: new, or other in size or time.
+  std::unordered_set<WString> copied;
   uint64_t room_needed = 0;  // bytes to copy in whole clusters, and a cluster per new folder
   std::vector<DoomedEntry> doomed;
   uint64_t files_purged = 0;

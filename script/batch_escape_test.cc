@@ -186,6 +186,9 @@ TEST(BatchRunnerTest, TellsAStandInThatFailedToStart) {
       {L"\t\trobocopy x\n", false},
       {L"C:\\t>x\ntimeout /t 10   is not recognised\n", true},
       {L"robocopy \"C:\\x\" \"D:\\y\" /s is not recognised", true},
+      {L"x\r\nCan't recognize 'robocopy \"C:\\x\" \"D:\\y\"' as an internal or external "
+       L"command\r\n",
+       true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.output));

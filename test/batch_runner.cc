@@ -7,6 +7,7 @@
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <string_view>
 
 #include "base/text_file.h"
 #include "base/win.h"
@@ -137,8 +138,10 @@ std::vector<StandInCall> BatchRunner::RecordedCalls() const {
 bool StandInFailedToStart(const std::wstring& output) {
   size_t line = 0;
   while (line < output.size()) {
-    if (output.compare(line, 8, L"timeout ") == 0 || output.compare(line, 9, L"robocopy ") == 0) {
-      return true;
+    // Wine's cmd.exe says either the command line alone or "Can't recognize '<line>' as ...".
+    for (const std::wstring_view start :
+         {L"timeout ", L"robocopy ", L"Can't recognize 'timeout ", L"Can't recognize 'robocopy "}) {
+      if (output.compare(line, start.size(), start) == 0) return true;
     }
     const size_t end = output.find(L'\n', line);
     if (end == std::wstring::npos) break;

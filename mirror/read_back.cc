@@ -1,0 +1,155 @@
+#include "mirror/read_back.h"
+
+#include <cstring>
+
+#include "base/path.h"
+#include "base/system_api.h"
+
+namespace sollux {
+
+namespace {
+
+// Sectors of up to 64 KiB fit a piece; no stick has larger ones.
+constexpr DWORD kLargestSector = 64 * 1024;
+constexpr DWORD kStickFlags =
+    FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED;
+constexpr DWORD kSourceFlags = FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OVERLAPPED;
+
+struct Stamp {
+  bool known = false;
+  uint64_t size = 0;
+  FILETIME written = {};
+  bool operator==(const Stamp& other) const {
+    return known == other.known && size == other.size &&
+           written.dwLowDateTime == other.written.dwLowDateTime &&
+           written.dwHighDateTime == other.written.dwHighDateTime;
+  }
+};
+
+Stamp StampOf(const WString& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  Stamp stamp;
+  if (!Sys().GetFileAttributesExW(OpenablePath(path).c_str(), &data)) return stamp;
+  stamp.known = true;
+  stamp.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp.written = data.ftLastWriteTime;
+  return stamp;
+}
+
+void CloseIfOpen(HANDLE handle) {
+  if (handle != INVALID_HANDLE_VALUE) Sys().CloseHandle(handle);
+}
+
+// One read of `size` bytes at `offset` started; false when it failed at once (its error is in
+// `error`; the end of the file is no failure, and reads nothing).
+bool StartRead(HANDLE file, void* buffer, DWORD size, uint64_t offset, OVERLAPPED* overlapped,
+               DWORD* error) {
+  *overlapped = {};
+  overlapped->Offset = static_cast<DWORD>(offset);
+  overlapped->OffsetHigh = static_cast<DWORD>(offset >> 32);
+  if (Sys().ReadFile(file, buffer, size, nullptr, overlapped)) return true;
+  *error = Sys().GetLastError();
+  return *error == ERROR_IO_PENDING || *error == ERROR_HANDLE_EOF;
+}
+
+// The bytes a started read brought; false when it failed.
+bool FinishRead(HANDLE file, OVERLAPPED* overlapped, DWORD started_error, DWORD* read,
+                DWORD* error) {
+  *read = 0;
+  if (started_error == ERROR_HANDLE_EOF) return true;
+  if (Sys().GetOverlappedResult(file, overlapped, read, TRUE)) return true;
+  *error = Sys().GetLastError();
+  return *error == ERROR_HANDLE_EOF;
+}
+
+}  // namespace
+
+struct CopyReader::Pair {
+  HANDLE copy = INVALID_HANDLE_VALUE;
+  HANDLE source = INVALID_HANDLE_VALUE;
+  DWORD piece = kReadBackPiece;
+  ~Pair() {
+    CloseIfOpen(copy);
+    CloseIfOpen(source);
+  }
+};
+
+CopyReader::CopyReader(const WString& stick_root) : root_(stick_root) {
+  buffer_size_ = kReadBackPiece + kLargestSector;
+  copy_buffer_ = Sys().VirtualAlloc(buffer_size_);
+  source_buffer_ = Sys().VirtualAlloc(buffer_size_);
+}
+
+CopyReader::~CopyReader() {
+  if (copy_buffer_ != nullptr) Sys().VirtualFree(copy_buffer_);
+  if (source_buffer_ != nullptr) Sys().VirtualFree(source_buffer_);
+}
+
+// Unbuffered reads must be whole logical sectors: the stick's own answer (Windows 8 and
+// later), else its volume's.
+DWORD CopyReader::PieceSize(HANDLE copy) const {
+  DWORD sector = 0;
+  FILE_STORAGE_INFO storage = {};
+  if (Sys().GetFileInformationByHandleEx(copy, FileStorageInfo, &storage, sizeof(storage))) {
+    sector = storage.LogicalBytesPerSector;
+  }
+  DWORD sectors_per_cluster = 0, free_clusters = 0, clusters = 0;
+  if (sector == 0 && !Sys().GetDiskFreeSpaceW(root_.c_str(), &sectors_per_cluster, &sector,
+                                              &free_clusters, &clusters)) {
+    sector = 0;
+  }
+  if (sector == 0 || sector > kLargestSector) sector = 512;
+  return (kReadBackPiece + sector - 1) / sector * sector;
+}
+
+// A stick that no longer shows its root has gone; any other failure is the file's.
+ReadBack CopyReader::StickFailure(DWORD error) {
+  error_ = error;
+  if (Sys().GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES ||
+      error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_NOT_READY) {
+    return ReadBack::kStickGone;
+  }
+  return ReadBack::kStickUnreadable;
+}
+
+ReadBack CopyReader::Compare(const WString& source, const WString& copy,
+                             const std::function<void(uint64_t)>& progress) {
+  if (copy_buffer_ == nullptr || source_buffer_ == nullptr) return ReadBack::kSourceUnreadable;
+  const Stamp before = StampOf(source);
+  Pair pair;
+  pair.source = Sys().CreateFileW(OpenablePath(source).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  OPEN_EXISTING, kSourceFlags);
+  if (pair.source == INVALID_HANDLE_VALUE || !before.known) return ReadBack::kSourceUnreadable;
+  pair.copy = Sys().CreateFileW(OpenablePath(copy).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                OPEN_EXISTING, kStickFlags);
+  if (pair.copy == INVALID_HANDLE_VALUE) return StickFailure(Sys().GetLastError());
+  pair.piece = PieceSize(pair.copy);
+  const ReadBack verdict = CompareOpen(pair, progress);
+  if (verdict == ReadBack::kStickUnreadable || verdict == ReadBack::kStickGone) return verdict;
+  return StampOf(source) == before ? verdict : ReadBack::kSourceChanged;
+}
+
+// Piece by piece: both reads started, then both awaited (a read in flight must end before its
+// buffer and its OVERLAPPED go), then compared.
+ReadBack CopyReader::CompareOpen(Pair& pair, const std::function<void(uint64_t)>& progress) {
+  for (uint64_t offset = 0;; offset += pair.piece) {
+    OVERLAPPED at_copy, at_source;
+    DWORD copy_error = 0, source_error = 0, from_copy = 0, from_source = 0;
+    bool copy_read = StartRead(pair.copy, copy_buffer_, pair.piece, offset, &at_copy, &copy_error);
+    bool source_read =
+        StartRead(pair.source, source_buffer_, pair.piece, offset, &at_source, &source_error);
+    copy_read = copy_read && FinishRead(pair.copy, &at_copy, copy_error, &from_copy, &copy_error);
+    source_read = source_read &&
+                  FinishRead(pair.source, &at_source, source_error, &from_source, &source_error);
+    if (!copy_read) return StickFailure(copy_error);
+    if (!source_read) return ReadBack::kSourceUnreadable;
+    if (progress && from_copy != 0) progress(from_copy);
+    if (from_copy != from_source || std::memcmp(copy_buffer_, source_buffer_, from_copy) != 0) {
+      return ReadBack::kDifferent;
+    }
+    if (from_copy < pair.piece) return ReadBack::kEqual;
+  }
+}
+
+}  // namespace sollux

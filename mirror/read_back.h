@@ -1,0 +1,59 @@
+// Reading a copy back from the stick and comparing it with its source, byte for byte. The
+// stick is asked itself, not Windows' file cache, which still holds what robocopy just wrote:
+// a fake-capacity or failing stick keeps names, sizes and times right while the bytes are not.
+// The copy is read without buffering (whole sectors into page-aligned memory), the source as
+// usual, and both reads of each piece are in flight at once, so that a read back costs the
+// stick's time, not the sum of both.
+#ifndef SOLLUX_MIRROR_READ_BACK_H_
+#define SOLLUX_MIRROR_READ_BACK_H_
+
+#include <cstdint>
+#include <functional>
+
+#include "base/win.h"
+#include "base/wstring.h"
+
+namespace sollux {
+
+enum class ReadBack {
+  kEqual,
+  kDifferent,         // the stick returned other bytes, or another length
+  kSourceChanged,     // saved on the PC while it was read: no fault of the stick
+  kSourceUnreadable,  // held open by a program, or gone: nothing can be said
+  kStickUnreadable,   // a read of the copy failed (CRC, device error, ...)
+  kStickGone,         // the stick itself no longer answers
+};
+
+// What each read asks for: 1 MiB, or whole sectors just over it.
+inline constexpr DWORD kReadBackPiece = 1 << 20;
+
+class CopyReader {
+ public:
+  // `stick_root` is the root of the copies' volume ("E:\").
+  explicit CopyReader(const WString& stick_root);
+  ~CopyReader();
+  CopyReader(const CopyReader&) = delete;
+  CopyReader& operator=(const CopyReader&) = delete;
+
+  // `progress` hears the bytes of each piece read from the stick.
+  ReadBack Compare(const WString& source, const WString& copy,
+                   const std::function<void(uint64_t bytes)>& progress);
+  // The error of the last read that failed, for the report.
+  DWORD error() const { return error_; }
+
+ private:
+  struct Pair;
+  DWORD PieceSize(HANDLE copy) const;
+  ReadBack CompareOpen(Pair& pair, const std::function<void(uint64_t)>& progress);
+  ReadBack StickFailure(DWORD error);
+
+  WString root_;
+  void* copy_buffer_ = nullptr;
+  void* source_buffer_ = nullptr;
+  DWORD buffer_size_ = 0;
+  DWORD error_ = 0;
+};
+
+}  // namespace sollux
+
+#endif  // SOLLUX_MIRROR_READ_BACK_H_
