@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <filesystem>
 #include <map>
+#include <optional>
 
 #include "app/registry.h"
 #include "base/environment.h"
@@ -544,6 +546,104 @@ TEST_F(BackupRun, WithStickLeavesOutALargeChangeItCannotKeep) {
                               L"could not be kept as versions\n"))
       << run.out;
   EXPECT_EQ(std::wstring::npos, out.find(L"LARGE CHANGE")) << run.out;
+}
+
+// `path`'s bytes with the one in the middle inverted, its last-write time kept: a stick that
+// rotted a copy between backups.
+void FlipMiddleByte(const std::wstring& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data));
+  std::string bytes = test::ReadFileBytes(path);
+  ASSERT_FALSE(bytes.empty());
+  bytes[bytes.size() / 2] = static_cast<char>(~bytes[bytes.size() / 2]);
+  test::WriteFileBytes(path, bytes);
+  const HANDLE file =
+      ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ::SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
+  ::CloseHandle(file);
+}
+
+// "In the backup" means read back from the stick. A clean cycle raises no alarm; a copy spoilt
+// as robocopy wrote it is named, kept as a version and mended (exit 2); a copy that rotted on
+// the stick between backups is found within 8 runs and mended.
+TEST_F(BackupRun, WithStickReadsBackWhatItCopied) {
+  SetPlumaSettings();
+  ScopedEnvironmentVariable mirror(L"SOLLUX_STANDIN_MIRROR", L"1");
+  const std::wstring source = data_ / kJapaneseFolder;
+  for (int i = 0; i < 6; ++i) {
+    test::WriteFileBytes(source + L"\\" + std::to_wstring(i) + L".txt",
+                         std::string(40 + i, static_cast<char>('a' + i)));
+  }
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  for (int run = 0; run < 2; ++run) {
+    const auto clean = RunSollux();
+    EXPECT_EQ(0u, clean.exit_code) << clean.out;
+  }
+  test::WriteFileBytes(source + L"\\0.txt", "changed, and spoilt on its way to the stick");
+  std::optional<ScopedEnvironmentVariable> flip;
+  flip.emplace(L"SOLLUX_STANDIN_STICK", L"flip");
+  const auto spoilt = RunSollux();
+  flip.reset();
+  EXPECT_EQ(2u, spoilt.exit_code);
+  const std::wstring out = FromShiftJis(spoilt.out);
+  EXPECT_NE(std::wstring::npos,
+            out.find(source + L": 1 file read back wrong from the stick and was copied again: "
+                              L"0.txt\n"))
+      << spoilt.out;
+  EXPECT_NE(std::wstring::npos, out.find(L"The stick returned wrong bytes")) << spoilt.out;
+  EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+  const auto runs = RunFolders(L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-versions");
+  ASSERT_FALSE(runs.empty());
+  const std::wstring below = copy.substr(std::wstring(L"E:\\_Backup_\\").size());
+  std::string damaged = "changed, and spoilt on its way to the stick";
+  damaged[damaged.size() / 2] = static_cast<char>(~damaged[damaged.size() / 2]);
+  EXPECT_EQ(damaged, test::ReadFileBytes(runs.back() + L"\\damaged copies\\" + below + L"\\0.txt"));
+
+  FlipMiddleByte(copy + L"\\3.txt");
+  int found_in = 0;
+  for (int run = 1; run <= 8 && found_in == 0; ++run) {
+    const auto later = RunSollux();
+    if (later.exit_code == 2) found_in = run;
+    if (found_in == 0) {
+      EXPECT_EQ(0u, later.exit_code) << later.out;
+    }
+  }
+  EXPECT_NE(0, found_in);
+  EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+}
+
+// A fake-capacity stick: the first backup names every copy that reads back wrong, whether the
+// stick wraps around onto the copies written first or drops what comes past its real size.
+TEST_F(BackupRun, WithStickFakeCapacityIsCaught) {
+  SetPlumaSettings();
+  ScopedEnvironmentVariable mirror(L"SOLLUX_STANDIN_MIRROR", L"1");
+  const std::wstring source = data_ / kJapaneseFolder;
+  constexpr size_t kFile = 16 * 1024;
+  for (int i = 0; i < 8; ++i) {
+    test::WriteFileBytes(source + L"\\" + std::to_wstring(i) + L".bin",
+                         std::string(kFile, static_cast<char>('a' + i)));
+  }
+  const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
+  const std::wstring report = L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-report.txt";
+  for (const wchar_t* mode : {L"wrap:65536", L"drop:65536"}) {
+    SCOPED_TRACE(mode);
+    std::filesystem::remove_all(copy);
+    const ScopedTempDir state;
+    ScopedEnvironmentVariable stick(L"SOLLUX_STANDIN_STICK", mode);
+    ScopedEnvironmentVariable state_folder(L"SOLLUX_STANDIN_STICK_STATE", state.path());
+    const auto run = RunSollux();
+    EXPECT_EQ(2u, run.exit_code);
+    const std::wstring out = FromShiftJis(run.out);
+    EXPECT_NE(std::wstring::npos, out.find(source + L": 4 files read back wrong from the stick"))
+        << run.out;
+    EXPECT_NE(std::wstring::npos, out.find(L"The stick returned wrong bytes")) << run.out;
+    const std::string named = test::ReadFileBytes(report);
+    EXPECT_NE(std::string::npos,
+              named.find("Read back wrong and copied again (the wrong copy is kept in this run's "
+                         "versions folder, below \"damaged copies\"):"))
+        << named;
+    EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+  }
 }
 
 // A stick of 4 MiB (backup_e2e_test.sh mounts a tmpfs): old runs' versions make room, oldest

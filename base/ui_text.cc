@@ -186,9 +186,11 @@ constexpr TextForms kTable[] = {
     {kReportReadBack, L"Read back from the stick: {1}, {2}", nullptr,
      L"USB メモリーから読み戻したもの: {1}、{2}"},
     {kReportMended,
-     L"Read back wrong and copied again (the wrong copy is kept as a version):", nullptr,
-     L"正しく読み戻せなかったため、コピーし直したもの (違っていたコピーは以前の版として残して"
-     L"あります):"},
+     L"Read back wrong and copied again (the wrong copy is kept in this run's versions folder, "
+     L"below \"damaged copies\"):",
+     nullptr,
+     L"正しく読み戻せなかったため、コピーし直したもの (違っていたコピーは今回の以前の版の"
+     L"フォルダーの「damaged copies」の下に残してあります):"},
     {kReportDamaged, L"Still read back wrong from the stick:", nullptr,
      L"USB メモリーから読み戻すと違ったままのもの:"},
     {kReportUnreadableOnStick, L"Could not be read back from the stick:", nullptr,

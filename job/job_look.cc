@@ -183,12 +183,9 @@ void MirrorGuard::SayLinks() {
 
 bool MirrorGuard::KeepDamaged(const WString& destination, const WString& relative) {
   if (!keep_versions_ || !store_) return false;
-  FolderLook look;
-  look.destination = destination;
-  look.doomed = {{relative, false, true, 1}};
-  const FolderVersions kept = store_->Keep(look);
+  const bool kept = store_->KeepDamaged(destination, relative);
   SayLinks();
-  return kept.files_kept == 1;
+  return kept;
 }
 
 std::vector<CommandFolders> MirrorGuard::LeftOut() const {

@@ -238,6 +238,14 @@ void VersionStore::PutBack(const FolderLook& look) {
   }
 }
 
+bool VersionStore::KeepDamaged(const WString& destination, const WString& relative) {
+  if (!MakeRunFolder()) return false;
+  const WString kept = KeptPath(destination, relative);
+  const WString to =
+      run_folder_ + L"\\" + kDamagedCopiesFolderName + kept.substr(run_folder_.size());
+  return Move(JoinedPath(WithoutTrailingSeparator(destination), relative), to);
+}
+
 WStringList VersionStore::EarlierRuns() {
   WStringList runs;
   const WString list = RunListPath();

@@ -18,6 +18,9 @@ inline constexpr wchar_t kVersionsFolderName[] = L"Sollux-versions";
 // The runs' folders in the order they were made, one name per line: a clock set back would
 // disorder their names.
 inline constexpr wchar_t kRunListFileName[] = L"Sollux-runs.txt";
+// Inside a run's folder: copies that read back wrong from the stick after the copying, apart
+// from what the backup held before it. No computer or server is named with a blank.
+inline constexpr wchar_t kDamagedCopiesFolderName[] = L"damaged copies";
 
 // What one folder's versions came to.
 struct FolderVersions {
@@ -46,6 +49,9 @@ class VersionStore {
   uint64_t RestoreMissing(const FolderLook& look, const FolderVersions& kept);
   // When the batch file never ran: every entry kept goes back where nothing took its place.
   void PutBack(const FolderLook& look);
+  // Moves a copy (below `destination`) that read back wrong into the run's folder of damaged
+  // copies, keeping its path; false when it could not.
+  bool KeepDamaged(const WString& destination, const WString& relative);
 
   // The runs' folders in the order they were made, oldest first, the current run excluded.
   WStringList EarlierRuns();
