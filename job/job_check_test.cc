@@ -39,17 +39,23 @@ TEST(JobCheckTest, FolderTheBatchFileCannotNameIsNotCheckedAndFailsTheRun) {
   test::WideErrorCapture errors;  // the composer's line for the unnamed folder
   job.ComposeScript({named, unnamed});
 
+  // a.txt was copied in this run (so the look says): it is read back from the stick, and equal.
+  LookReport look;
+  look.copied[job.ScriptFolders()[0].destination] = {L"a.txt"};
+
   testing::internal::CaptureStdout();
-  const bool all_in = CheckBackup(job, backup + L"\\PC01");
+  const bool all_in = CheckBackup(job, backup + L"\\PC01", look);
   const std::string output = testing::internal::GetCapturedStdout();
   EXPECT_FALSE(all_in);
   const std::wstring report = backup + L"\\PC01\\Sollux-report.txt";
   // Redirected, in code page 932 (the console's, or the ANSI code page): no e with an accent.
-  EXPECT_EQ(test::Narrow(temp.path()) + "\\Caf?" +
-                ": not checked; the batch file could not name it\n"
-                "Backup checked: 1 folder, 1 file, 1 B; 1 folder was not checked completely; see " +
-                test::Narrow(report) + "\n",
-            output);
+  EXPECT_EQ(
+      test::Narrow(temp.path()) + "\\Caf?" +
+          ": not checked; the batch file could not name it\n"
+          "Backup checked: 1 folder, 1 file, 1 B; 1 folder was not checked completely; 1 B read "
+          "back from the stick; see " +
+          test::Narrow(report) + "\n",
+      output);
   EXPECT_TRUE(test::ReadFileBytes(report).ends_with(
       Utf8FileBytes(L"Not checked (the batch file could not name them):\r\n  " + unnamed + L"\r\n")
           .substr(3)));

@@ -102,14 +102,13 @@ DWORD CopyReader::PieceSize(HANDLE copy) const {
   return (kReadBackPiece + sector - 1) / sector * sector;
 }
 
-// A stick that no longer shows its root has gone; any other failure is the file's.
+// A stick that no longer shows its root has gone; any other failure (ERROR_CRC,
+// ERROR_IO_DEVICE, ERROR_FILE_CORRUPT, ERROR_DEVICE_NOT_CONNECTED, ...) is the file's.
 ReadBack CopyReader::StickFailure(DWORD error) {
   error_ = error;
-  if (Sys().GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES ||
-      error == ERROR_DEVICE_NOT_CONNECTED || error == ERROR_NOT_READY) {
-    return ReadBack::kStickGone;
-  }
-  return ReadBack::kStickUnreadable;
+  return Sys().GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES
+             ? ReadBack::kStickGone
+             : ReadBack::kStickUnreadable;
 }
 
 ReadBack CopyReader::Compare(const WString& source, const WString& copy,

@@ -89,6 +89,8 @@ TEST(CopyReaderTest, ComparesWholeSectorsWithoutTheCache) {
       {"flipped", piece + "tail", flipped, 0, false, ReadBack::kDifferent, 1},
       {"longer copy", "abc", "abcd", 0, false, ReadBack::kDifferent, 1},
       {"crc error", "abc", "abc", ERROR_CRC, false, ReadBack::kStickUnreadable, 1},
+      {"device error", "abc", "abc", ERROR_DEVICE_NOT_CONNECTED, false, ReadBack::kStickUnreadable,
+       1},
       {"stick gone", "abc", "abc", ERROR_GEN_FAILURE, true, ReadBack::kStickGone, 1},
   };
   for (const auto& c : cases) {
