@@ -10,7 +10,8 @@
 //
 // The script times read-back against floor as whole processes (farm-bench). Under Wine both
 // read from Linux's page cache (Wine ignores FILE_FLAG_NO_BUFFERING), so what is measured is
-// the read back's own cost; overlap shows that the two reads of a piece are in flight at once:
+// the read back's own cost; overlap shows that the copy's read of a piece is in flight while the
+// source's is made:
 // its time is close to the stick's alone, not the sum of both.
 #include <chrono>
 #include <cstdio>
@@ -18,7 +19,6 @@
 #include <cstring>
 #include <map>
 #include <string>
-#include <thread>
 
 #include "base/path.h"
 #include "base/system_api.h"
@@ -48,6 +48,7 @@ int CountFiles(const WString& folder) {
 
 int Make(const WString& folder, int files) {
   const std::string bytes(kTotal / files, 'x');
+  ::CreateDirectoryW(DirectoryPart(folder).c_str(), nullptr);
   for (const wchar_t* side : {L"source", L"copy"}) {
     ::CreateDirectoryW(folder.c_str(), nullptr);
     ::CreateDirectoryW((folder + L"\\" + side).c_str(), nullptr);
@@ -106,26 +107,36 @@ class SlowDevices : public RealSystemApi {
     data->nFileSizeHigh = static_cast<DWORD>(kOverlapBytes >> 32);
     return TRUE;
   }
-  BOOL GetFileInformationByHandleEx(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void* info,
-                                    DWORD) override {
+  BOOL GetFileInformationByHandleEx(HANDLE, FILE_INFO_BY_HANDLE_CLASS, void* info, DWORD) override {
     static_cast<FILE_STORAGE_INFO*>(info)->LogicalBytesPerSector = 4096;
     return TRUE;
   }
-  BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD*, OVERLAPPED* at) override {
-    const uint64_t offset = (uint64_t{at->OffsetHigh} << 32) | at->Offset;
-    const DWORD bytes = static_cast<DWORD>(offset >= kOverlapBytes
-                                               ? 0
-                                               : std::min<uint64_t>(size, kOverlapBytes - offset));
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* at) override {
+    uint64_t& position = positions_[file];
+    const uint64_t offset =
+        at != nullptr ? (uint64_t{at->OffsetHigh} << 32) | at->Offset : position;
+    const DWORD bytes = static_cast<DWORD>(
+        offset >= kOverlapBytes ? 0 : std::min<uint64_t>(size, kOverlapBytes - offset));
     std::memset(buffer, 0, bytes);
     const double ms = (file == kStick ? kStickMsPerMiB : kSourceMsPerMiB) * bytes / (1 << 20);
     pending_[file] = {Clock::now() + std::chrono::microseconds(static_cast<int64_t>(ms * 1000)),
                       bytes};
+    if (at == nullptr) {  // a plain read waits for itself
+      position += bytes;
+      return GetOverlappedResult(file, nullptr, read, TRUE);
+    }
     ::SetLastError(ERROR_IO_PENDING);
     return FALSE;
   }
   BOOL GetOverlappedResult(HANDLE file, OVERLAPPED*, DWORD* transferred, BOOL) override {
     const Pending pending = pending_[file];
-    std::this_thread::sleep_until(pending.done);
+    // Wine's sleeps end early or late by up to a millisecond: sleep most of the way, then spin.
+    for (auto left = pending.done - Clock::now(); left > std::chrono::milliseconds(2);
+         left = pending.done - Clock::now()) {
+      ::Sleep(1);
+    }
+    while (Clock::now() < pending.done) {
+    }
     *transferred = pending.bytes;
     return TRUE;
   }
@@ -139,6 +150,7 @@ class SlowDevices : public RealSystemApi {
   static inline HANDLE const kStick = reinterpret_cast<HANDLE>(0x1001);
   static inline HANDLE const kSource = reinterpret_cast<HANDLE>(0x1002);
   std::map<HANDLE, Pending> pending_;
+  std::map<HANDLE, uint64_t> positions_;
 };
 
 int Overlap() {
@@ -150,9 +162,10 @@ int Overlap() {
   const double took = std::chrono::duration<double>(Clock::now() - start).count();
   const double stick = kStickMsPerMiB * (kOverlapBytes >> 20) / 1000;
   const double both = (kStickMsPerMiB + kSourceMsPerMiB) * (kOverlapBytes >> 20) / 1000;
-  std::printf("read back of 256 MiB: %.3f s; the stick alone %.3f s, both one after the other "
-              "%.3f s; ratio to the stick alone %.3f%s\n",
-              took, stick, both, took / stick, verdict == ReadBack::kEqual ? "" : " (not equal!)");
+  std::printf(
+      "read back of 256 MiB: %.3f s; the stick alone %.3f s, both one after the other "
+      "%.3f s; ratio to the stick alone %.3f%s\n",
+      took, stick, both, took / stick, verdict == ReadBack::kEqual ? "" : " (not equal!)");
   return 0;
 }
 
@@ -165,6 +178,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"read-back" && argc > 2) return sollux::ReadBackAll(argv[2]);
   if (mode == L"floor" && argc > 2) return sollux::Floor(argv[2]);
   if (mode == L"overlap") return sollux::Overlap();
-  std::fprintf(stderr, "usage: read_back_benchmark make|read-back|floor FOLDER [FILES] | overlap\n");
+  std::fprintf(stderr,
+               "usage: read_back_benchmark make|read-back|floor FOLDER [FILES] | overlap\n");
   return 2;
 }

@@ -2,7 +2,7 @@
 // stick is asked itself, not Windows' file cache, which still holds what robocopy just wrote:
 // a fake-capacity or failing stick keeps names, sizes and times right while the bytes are not.
 // The copy is read without buffering (whole sectors into page-aligned memory), the source as
-// usual, and both reads of each piece are in flight at once, so that a read back costs the
+// usual while the copy's read of the same piece is in flight, so that a read back costs the
 // stick's time, not the sum of both.
 #ifndef SOLLUX_MIRROR_READ_BACK_H_
 #define SOLLUX_MIRROR_READ_BACK_H_
@@ -51,6 +51,7 @@ class CopyReader {
   void* copy_buffer_ = nullptr;
   void* source_buffer_ = nullptr;
   DWORD buffer_size_ = 0;
+  DWORD piece_ = 0;  // asked of the first copy
   DWORD error_ = 0;
 };
 

@@ -34,6 +34,6 @@ for files in 1000 10000; do
   fi
   windows="C:\\users\\$(basename "$(dirname "$temp")")\\Temp\\$folder"
   echo "1 GiB in $files files: read back / floor"
-  WINEPREFIX=$prefix farm-bench -n 7 --timeout 600 \
-    --vs "$WINEBIN/wine64 $exe floor $windows" -- "$WINEBIN/wine64" "$exe" read-back "$windows"
+  WINEPREFIX=$prefix farm-bench -n 11 --timeout 900 \
+    --vs "$WINEBIN/wine64 $exe floor '$windows'" -- "$WINEBIN/wine64" "$exe" read-back "$windows"
 done
