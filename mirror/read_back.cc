@@ -42,6 +42,24 @@ void CloseIfOpen(HANDLE handle) {
   if (handle != INVALID_HANDLE_VALUE) Sys().CloseHandle(handle);
 }
 
+// Equal bytes, eight at a time: the C runtime's memcmp goes byte by byte under Wine, which made
+// the comparison cost a tenth of the reading.
+bool SameBytes(const void* a, const void* b, size_t size) {
+  const auto* x = static_cast<const unsigned char*>(a);
+  const auto* y = static_cast<const unsigned char*>(b);
+  size_t i = 0;
+  for (; i + sizeof(uint64_t) <= size; i += sizeof(uint64_t)) {
+    uint64_t u, v;
+    std::memcpy(&u, x + i, sizeof(u));
+    std::memcpy(&v, y + i, sizeof(v));
+    if (u != v) return false;
+  }
+  for (; i < size; ++i) {
+    if (x[i] != y[i]) return false;
+  }
+  return true;
+}
+
 // One read of `size` bytes at `offset` started; false when it failed at once (its error is in
 // `error`; the end of the file is no failure, and reads nothing).
 bool StartRead(HANDLE file, void* buffer, DWORD size, uint64_t offset, OVERLAPPED* overlapped,
@@ -70,6 +88,7 @@ struct CopyReader::Pair {
   HANDLE copy = INVALID_HANDLE_VALUE;
   HANDLE source = INVALID_HANDLE_VALUE;
   DWORD piece = kReadBackPiece;
+  uint64_t size = 0;  // the source's, as it was before the reads
   ~Pair() {
     CloseIfOpen(copy);
     CloseIfOpen(source);
@@ -128,6 +147,7 @@ ReadBack CopyReader::Compare(const WString& source, const WString& copy,
   // All copies lie on one volume; asking each for its sectors would cost as much as reading it.
   if (piece_ == 0) piece_ = PieceSize(pair.copy);
   pair.piece = piece_;
+  pair.size = before.size;
   const ReadBack verdict = CompareOpen(pair, progress);
   if (verdict == ReadBack::kStickUnreadable || verdict == ReadBack::kStickGone) return verdict;
   return StampOf(source) == before ? verdict : ReadBack::kSourceChanged;
@@ -146,10 +166,11 @@ ReadBack CopyReader::CompareOpen(Pair& pair, const std::function<void(uint64_t)>
     if (!copy_read) return StickFailure(copy_error);
     if (!source_read) return ReadBack::kSourceUnreadable;
     if (progress && from_copy != 0) progress(from_copy);
-    if (from_copy != from_source || std::memcmp(copy_buffer_, source_buffer_, from_copy) != 0) {
+    if (from_copy != from_source || !SameBytes(copy_buffer_, source_buffer_, from_copy)) {
       return ReadBack::kDifferent;
     }
-    if (from_copy < pair.piece) return ReadBack::kEqual;
+    // A read at the end would only say so, and costs as much as one that reads.
+    if (from_copy < pair.piece || offset + from_copy >= pair.size) return ReadBack::kEqual;
   }
 }
 
