@@ -371,16 +371,29 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
 
   ASSERT_EQ(0u, RunSollux().exit_code);
   EXPECT_EQ(originals, FilesBelow(copy));
-  EXPECT_EQ(earlier, RunFolders(versions).size());
+  // The first run added every file: its folder keeps nothing but their list.
+  ASSERT_EQ(earlier + 1, RunFolders(versions).size());
+  const std::string added =
+      test::ReadFileBytes(RunFolders(versions)[earlier] + L"\\Sollux-added.txt");
+  EXPECT_EQ(originals.size(), static_cast<size_t>(std::count(added.begin(), added.end(), '\n')));
+  for (const auto& [name, bytes] : originals) {
+    EXPECT_NE(std::string::npos,
+              added.find(Utf8FileBytes(below_backup + L"\\" + name + L"\r\n").substr(3)))
+        << added;
+  }
+  const auto with_list = [](std::map<std::wstring, std::string> files) {
+    files[L"Sollux-added.txt"] = Utf8FileBytes(L"");  // nothing added
+    return files;
+  };
 
   ::DeleteFileW((source + L"\\gone.txt").c_str());
   test::WriteFileBytes(source + L"\\plan.txt", "plan v2, longer");
   const auto second = RunSollux();
   EXPECT_EQ(0u, second.exit_code) << second.out;
-  ASSERT_EQ(earlier + 1, RunFolders(versions).size());
-  EXPECT_EQ((std::map<std::wstring, std::string>{{below_backup + L"\\gone.txt", "soon gone"},
-                                                 {below_backup + L"\\plan.txt", "plan v1"}}),
-            FilesBelow(RunFolders(versions)[earlier]));
+  ASSERT_EQ(earlier + 2, RunFolders(versions).size());
+  EXPECT_EQ(with_list({{below_backup + L"\\gone.txt", "soon gone"},
+                       {below_backup + L"\\plan.txt", "plan v1"}}),
+            FilesBelow(RunFolders(versions)[earlier + 1]));
   EXPECT_EQ("plan v2, longer", test::ReadFileBytes(copy + L"\\plan.txt"));
   EXPECT_NE(std::string::npos, second.out.find(": 2 files kept as versions in ")) << second.out;
 
@@ -388,10 +401,10 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
   for (const auto& [name, bytes] : last) ::DeleteFileW((source + L"\\" + name).c_str());
   const auto third = RunSollux();
   EXPECT_EQ(3u, third.exit_code) << third.out;
-  ASSERT_EQ(earlier + 2, RunFolders(versions).size());
+  ASSERT_EQ(earlier + 3, RunFolders(versions).size());
   std::map<std::wstring, std::string> kept;
   for (const auto& [name, bytes] : last) kept[below_backup + L"\\" + name] = bytes;
-  EXPECT_EQ(kept, FilesBelow(RunFolders(versions)[earlier + 1]));
+  EXPECT_EQ(with_list(kept), FilesBelow(RunFolders(versions)[earlier + 2]));
   EXPECT_TRUE(FilesBelow(copy).empty());
   EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(source + L": LARGE CHANGE: "))
       << third.out;
@@ -658,14 +671,15 @@ TEST_F(BackupRun, SmallStickPrunesOldVersionsThenSaysWhatDoesNotFit) {
   ASSERT_EQ(0u, RunSollux().exit_code);
   test::WriteFileBytes(file, std::string(kMiB * 6 / 5 + 1, 'b'));
   ASSERT_EQ(0u, RunSollux().exit_code);
+  // The first run's folder holds the list of what it added; the second's the old a.bin.
   const std::vector<std::wstring> first_kept = RunFolders(versions);
-  ASSERT_EQ(1u, first_kept.size());
+  ASSERT_EQ(2u, first_kept.size());
 
   test::WriteFileBytes(file, std::string(2 * kMiB, 'c'));  // fits once the first run's go
   const auto third = RunSollux();
   EXPECT_EQ(0u, third.exit_code) << third.out;
   EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(L"Old versions deleted to make room: " +
-                                                            first_kept[0] + L" (1 file)\n"))
+                                                            first_kept[1] + L" (1 file)\n"))
       << third.out;
   const std::vector<std::wstring> second_kept = RunFolders(versions);
   ASSERT_EQ(1u, second_kept.size());

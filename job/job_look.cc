@@ -103,6 +103,13 @@ void MirrorGuard::BeforeCopying() {
   }
   for (Folder& folder : folders_) KeepVersions(&folder);
   MakeRoom(&space);
+  if (keep_versions_) {
+    std::vector<const FolderLook*> mirrored;
+    for (const Folder& folder : folders_) {
+      if (!folder.left_out && folder.link.empty()) mirrored.push_back(&folder.look);
+    }
+    store_->RecordRun(mirrored);
+  }
   SayLinks();
 }
 
@@ -327,6 +334,7 @@ void MirrorGuard::AfterCopying(bool ran) {
       report_.files_kept = 0;
     }
   }
+  if (!ran && keep_versions_) store_->RecordNothingAdded();
   SayLinks();
 }
 

@@ -48,7 +48,7 @@ class LookVisitor : public ComparisonVisitor {
       look_.online_only_bytes += file.size;
       Name(&look_.online_only_names, JoinedPath(relative, file.name));
     }
-    if (copy == nullptr) return;
+    if (copy == nullptr) return look_.added.push_back(JoinedPath(relative, file.name));
     if (IsClockShift(file, *copy)) {
       ++look_.clock_shifts;
       return;

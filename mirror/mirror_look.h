@@ -38,6 +38,8 @@ struct FolderLook {
   uint64_t bytes_to_copy = 0;
   // The files robocopy copies, below the source: new, or other in size or time.
   std::unordered_set<WString> copied;
+  // Of those, the ones the backup had no copy of: what the mirror adds to it.
+  WStringList added;
   uint64_t room_needed = 0;  // bytes to copy in whole clusters, and a cluster per new folder
   std::vector<DoomedEntry> doomed;
   uint64_t files_purged = 0;

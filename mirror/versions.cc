@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "base/time_text.h"
 #include "mirror/backup_check.h"
+#include "mirror/backup_report.h"
 #include "mirror/tree_listing.h"
 
 namespace sollux {
@@ -94,8 +95,13 @@ VersionStore::VersionStore(const WString& backup_folder, const WString& computer
                        kVersionsFolderName),
       run_name_(RunFolderName(time)),
       link_check_(backup_folder_) {
+  // A run in the same second as one that made no folder is listed all the same.
+  const WString list = RunListPath();
+  const WStringList listed = list.empty() ? WStringList() : RunNames(ReadWholeFile(list));
   const WString base = run_name_;
-  for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_); ++n) {
+  for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_) ||
+                  std::find(listed.begin(), listed.end(), run_name_) != listed.end();
+       ++n) {
     run_name_ = base + L" (" + std::to_wstring(n) + L")";
   }
   run_folder_ = versions_folder_ + L"\\" + run_name_;
@@ -118,13 +124,43 @@ WString VersionStore::RunListPath() {
 bool VersionStore::MakeRunFolder() {
   if (made_) return true;
   if (!Plain(run_folder_) || !MakeFolders(run_folder_)) return false;
-  if (const WString list = RunListPath(); !list.empty()) {
-    const std::string listed = ReadWholeFile(list);
-    const std::string line_end = listed.empty() || listed.ends_with('\n') ? "" : "\r\n";
-    WriteWholeFile(list, line_end + Narrow(run_name_) + "\r\n", L"ab");
-  }
+  ListRun();
   made_ = true;
   return true;
+}
+
+// Once a run, in the order the runs were made.
+void VersionStore::ListRun() {
+  if (listed_) return;
+  listed_ = true;
+  const WString list = RunListPath();
+  if (list.empty() || !MakeFolders(versions_folder_)) return;
+  const std::string listed = ReadWholeFile(list);
+  const std::string line_end = listed.empty() || listed.ends_with('\n') ? "" : "\r\n";
+  WriteWholeFile(list, line_end + Narrow(run_name_) + "\r\n", L"ab");
+}
+
+bool VersionStore::WriteAddedList(const std::string& bytes) {
+  const WString path = run_folder_ + L"\\" + kAddedListFileName;
+  return Plain(path) && WriteWholeFile(path, bytes, L"wb");
+}
+
+void VersionStore::RecordRun(const std::vector<const FolderLook*>& looks) {
+  WString added;
+  for (const FolderLook* look : looks) {
+    const WString destination = WithoutTrailingSeparator(look->destination);
+    for (const WString& relative : look->added) {
+      const WString kept = KeptPath(destination, relative);
+      added += kept.substr(run_folder_.size() + 1) + L"\r\n";
+    }
+  }
+  if (!added.empty()) MakeRunFolder();
+  if (made_) WriteAddedList(Utf8FileBytes(added));
+  ListRun();
+}
+
+void VersionStore::RecordNothingAdded() {
+  if (made_) WriteAddedList(Utf8FileBytes(WString()));
 }
 
 // E:\_Backup_\PC01\C\Users\anna\Documents and plan.xlsx:
@@ -297,10 +333,14 @@ uint64_t VersionStore::DeleteRun(const WString& name) {
   const uint64_t files = DeleteTree(versions_folder_ + L"\\" + name);
   const WString list = RunListPath();
   if (list.empty()) return files;
+  // The runs before it can no longer be rebuilt without its versions: they go from the list.
   std::string rest;
+  bool after = false;
   for (const WString& run : RunNames(ReadWholeFile(list))) {
-    if (run != name) rest += Narrow(run) + "\r\n";
+    if (after) rest += Narrow(run) + "\r\n";
+    after = after || run == name;
   }
+  if (!after) return files;
   WriteWholeFile(list, rest, L"wb");
   return files;
 }

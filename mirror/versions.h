@@ -18,6 +18,10 @@ inline constexpr wchar_t kVersionsFolderName[] = L"Sollux-versions";
 // The runs' folders in the order they were made, one name per line: a clock set back would
 // disorder their names.
 inline constexpr wchar_t kRunListFileName[] = L"Sollux-runs.txt";
+// Inside a run's folder: the files the run's mirror added to the backup (none had a copy
+// before), by their paths below the backup folder, one a line (UTF-8, CRLF). Every run that
+// has a folder has the list, empty or not: a folder without one was made before such lists.
+inline constexpr wchar_t kAddedListFileName[] = L"Sollux-added.txt";
 // Inside a run's folder: copies that read back wrong from the stick after the copying, apart
 // from what the backup held before it. No computer or server is named with a blank.
 inline constexpr wchar_t kDamagedCopiesFolderName[] = L"damaged copies";
@@ -44,6 +48,11 @@ class VersionStore {
 
   // Moves what the mirror of `look` would delete or replace into the run's folder.
   FolderVersions Keep(const FolderLook& look);
+  // Records the run: its name in the run list (every run, with or without versions), and what
+  // the mirrors of `looks` add to the backup in its folder (made for that when it has none).
+  void RecordRun(const std::vector<const FolderLook*>& looks);
+  // The batch file never ran: the run added nothing.
+  void RecordNothingAdded();
   // After the batch file: a replaced file whose new copy did not arrive goes back to its place,
   // over whatever is left there. Returns the files moved back.
   uint64_t RestoreMissing(const FolderLook& look, const FolderVersions& kept);
@@ -55,7 +64,8 @@ class VersionStore {
 
   // The runs' folders in the order they were made, oldest first, the current run excluded.
   WStringList EarlierRuns();
-  // Deletes one earlier run's folder (read-only files too) and its line; the files it held.
+  // Deletes one earlier run's folder (read-only files too) and its line, with the lines of the
+  // runs before it, which can no longer be rebuilt; the files it held.
   // Links are left where they are: one in the run's place, or inside it.
   uint64_t DeleteRun(const WString& name);
 
@@ -65,6 +75,8 @@ class VersionStore {
  private:
   WString KeptPath(const WString& destination, const WString& relative) const;
   bool MakeRunFolder();
+  void ListRun();
+  bool WriteAddedList(const std::string& bytes);
   WString RunListPath();
   // False, and the link noted, when a link lies on `path`.
   bool Plain(const WString& path);
@@ -80,6 +92,7 @@ class VersionStore {
   LinkCheck link_check_;
   WStringList links_;
   bool made_ = false;
+  bool listed_ = false;
 };
 
 // The run's stamp as its folder's name: "2026-12-09 09.30.00" (local time).

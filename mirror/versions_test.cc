@@ -182,13 +182,16 @@ TEST_F(VersionsTest, EarlierRunsInTheOrderTheyWereMade) {
   // Lines that name no run of this program, however they came there, are never pruned.
   const WString list = Computer() + L"\\" + kVersionsFolderName + L"\\" + kRunListFileName;
   const std::string listed = ReadFileBytes(list);
-  WriteFileBytes(list, "..\r\n.\r\n..\\PC01\r\n2025-12-09 09.30.00\\..\r\n" + listed +
-                           "2025-12-09 09.30.00 (x)\r\n");
+  // A run that kept and added nothing has no folder; once a later run's versions are gone it
+  // can no longer be rebuilt, and leaves the list with them.
+  WriteFileBytes(list, "..\r\n.\r\n..\\PC01\r\n2025-12-09 09.30.00\\..\r\n2025-12-09 08.00.00\r\n" +
+                           listed + "2025-12-09 09.30.00 (x)\r\n");
   VersionStore now(Backup(), Computer(), kRunTime + 7200);
   const WStringList runs = now.EarlierRuns();
   ASSERT_EQ((WStringList{RunFolderName(kRunTime + 3600), RunFolderName(kRunTime)}), runs);
   EXPECT_EQ(1u, now.DeleteRun(runs[0]));
   EXPECT_FALSE(Exists(later_name.run_folder()));
+  EXPECT_EQ(std::string::npos, ReadFileBytes(list).find("08.00.00"));
   EXPECT_EQ(WStringList{RunFolderName(kRunTime)}, now.EarlierRuns());
 }
 
