@@ -38,6 +38,17 @@ WString WithoutLongPrefix(const WString& path) {
   return path;
 }
 
+// The path with every short name made long; "" when the system cannot tell.
+WString LongForm(const WString& path) {
+  const WString openable = OpenablePath(path);
+  WString long_path(openable.size() + MAX_PATH, L'\0');
+  const DWORD length = Sys().GetLongPathNameW(openable.c_str(), long_path.data(),
+                                              static_cast<DWORD>(long_path.size()));
+  if (length == 0 || length >= long_path.size()) return WString();
+  long_path.resize(length);
+  return WithoutTrailingSeparator(WithoutLongPrefix(long_path));
+}
+
 }  // namespace
 
 LinkCheck::LinkCheck(const WString& top)
@@ -69,7 +80,11 @@ LinkCheck::Level LinkCheck::Ask(const WString& path) const {
 bool LinkCheck::LeadsWhereNamed(const Level& level, const WString& path) const {
   if (top_final_.empty()) top_final_ = Ask(top_).final_path;
   if (level.final_path.empty() || top_final_.empty()) return true;
-  return EqualsIgnoreCase(level.final_path, top_final_ + path.substr(top_.size()));
+  if (EqualsIgnoreCase(level.final_path, top_final_ + path.substr(top_.size()))) return true;
+  // A short name (PROGRA~1) given for a long one is no link: the system names the long one.
+  const WString long_path = LongForm(path), long_top = LongForm(top_);
+  return !long_path.empty() && !long_top.empty() && IsWithin(long_path, long_top) &&
+         EqualsIgnoreCase(level.final_path, top_final_ + long_path.substr(long_top.size()));
 }
 
 WString LinkCheck::FirstLink(const WString& path) const {
