@@ -73,6 +73,6 @@ echo "--- the stick E: ($(realpath "$stick")) ---"
 (cd "$stick" && find . -mindepth 1 | sort)
 echo "--- $(basename "$computer")/Sollux-report.txt ---"
 cat "$computer/Sollux-report.txt"
-echo "--- the versions: what the second backup's mirror deleted or replaced ---"
+echo "--- the versions: the files each backup added (Sollux-added.txt), what the second one's mirror deleted or replaced ---"
 (cd "$computer/Sollux-versions" && find . -type f | sort)
 exit "$status"
