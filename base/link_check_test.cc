@@ -29,9 +29,12 @@ class StickEntries : public RealSystemApi {
   DWORD GetFileAttributesW(const wchar_t* path) override {
     return entries.contains(Plain(path)) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
   }
-  BOOL GetFileInformationByHandle(HANDLE handle, BY_HANDLE_FILE_INFORMATION* info) override {
-    *info = {};
-    if (EntryOf(handle).reparse_point) info->dwFileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
+  BOOL GetFileInformationByHandleEx(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, void* info,
+                                    DWORD) override {
+    if (kind != FileAttributeTagInfo) return FALSE;
+    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
+    *tag = {};
+    if (EntryOf(handle).reparse_point) tag->FileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
     return TRUE;
   }
   DWORD GetFinalPathNameByHandleW(HANDLE handle, wchar_t* path, DWORD size, DWORD) override {

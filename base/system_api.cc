@@ -106,9 +106,6 @@ HANDLE RealSystemApi::CreateFileW(const wchar_t* path, DWORD access, DWORD share
                                   DWORD disposition, DWORD flags) {
   return ::CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
 }
-BOOL RealSystemApi::GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) {
-  return ::GetFileInformationByHandle(file, info);
-}
 BOOL RealSystemApi::GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
                                                  void* info, DWORD size) {
   return ::GetFileInformationByHandleEx(file, kind, info, size);

@@ -78,7 +78,6 @@ class SystemApi {
   virtual BOOL CreateDirectoryW(const wchar_t* path) = 0;
   virtual HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                              DWORD flags) = 0;
-  virtual BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) = 0;
   virtual BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind,
                                             void* info, DWORD size) = 0;
   // `overlapped` null: a read that waits; else one that may still be in flight on return.
@@ -197,7 +196,6 @@ class RealSystemApi : public SystemApi {
   BOOL CreateDirectoryW(const wchar_t* path) override;
   HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags) override;
-  BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* info) override;
   BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info,
                                     DWORD size) override;
   BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read,
