@@ -16,7 +16,8 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The entry itself, not what a link points to; folders too.
-constexpr DWORD kOpenEntry = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+// Through a link to what it points to, whose path the handle then gives; folders too.
+constexpr DWORD kOpenEntry = FILE_FLAG_BACKUP_SEMANTICS;
 
 WString FinalPath(HANDLE handle) {
   WString path(MAX_PATH, L'\0');
@@ -54,27 +55,24 @@ WString LongForm(const WString& path) {
 LinkCheck::LinkCheck(const WString& top)
     : top_(WithoutTrailingSeparator(NormalizeSeparators(WithoutLongPrefix(top), L'\\'))) {}
 
-// Opened for no access at all, which another process's lock does not refuse.
+// Opened for no access at all, which another process's lock does not refuse. A link that leads
+// somewhere shows by its handle's path; one that leads nowhere, or a handle whose path the
+// system cannot give, by its attributes.
 LinkCheck::Level LinkCheck::Ask(const WString& path) const {
   Level level;
   const WString openable = OpenablePath(path);
   const HANDLE handle =
       Sys().CreateFileW(openable.c_str(), 0, kShareAll, OPEN_EXISTING, kOpenEntry);
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD attributes = Sys().GetFileAttributesW(openable.c_str());
-    level.exists = attributes != INVALID_FILE_ATTRIBUTES;
-    level.reparse_point = level.exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    return level;
+  if (handle != INVALID_HANDLE_VALUE) {
+    level.exists = true;
+    level.final_path = FinalPath(handle);
+    Sys().CloseHandle(handle);
+    if (!level.final_path.empty()) return level;
   }
-  level.exists = true;
-  // The attributes alone: GetFileInformationByHandle asks for the volume too, which under Wine
-  // costs as much as the move it guards.
-  FILE_ATTRIBUTE_TAG_INFO info = {};
-  if (Sys().GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof(info))) {
-    level.reparse_point = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  }
-  level.final_path = FinalPath(handle);
-  Sys().CloseHandle(handle);
+  const DWORD attributes = Sys().GetFileAttributesW(openable.c_str());
+  level.exists = level.exists || attributes != INVALID_FILE_ATTRIBUTES;
+  level.reparse_point =
+      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   return level;
 }
 

@@ -10,32 +10,26 @@
 namespace sollux {
 namespace {
 
-// A stick as Windows shows it: each existing path with the path the system names its handle by,
-// and whether it is a reparse point; short names made long as listed.
+// A stick as Windows shows it: each existing path with the path that the system names a handle
+// opened by it (through a link: what the link points to; none: it cannot be opened), and its
+// attributes; short names made long as listed.
 class StickEntries : public RealSystemApi {
  public:
   struct Entry {
     std::wstring final_path;
-    bool reparse_point = false;
+    DWORD attributes = FILE_ATTRIBUTE_DIRECTORY;
   };
   std::map<std::wstring, Entry> entries;  // without the \\?\ prefix
   std::map<std::wstring, std::wstring> long_names;
 
   HANDLE CreateFileW(const wchar_t* path, DWORD, DWORD, DWORD, DWORD) override {
     const auto found = entries.find(Plain(path));
-    if (found == entries.end()) return INVALID_HANDLE_VALUE;
+    if (found == entries.end() || found->second.final_path.empty()) return INVALID_HANDLE_VALUE;
     return reinterpret_cast<HANDLE>(&found->second);
   }
   DWORD GetFileAttributesW(const wchar_t* path) override {
-    return entries.contains(Plain(path)) ? FILE_ATTRIBUTE_DIRECTORY : INVALID_FILE_ATTRIBUTES;
-  }
-  BOOL GetFileInformationByHandleEx(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, void* info,
-                                    DWORD) override {
-    if (kind != FileAttributeTagInfo) return FALSE;
-    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFO*>(info);
-    *tag = {};
-    if (EntryOf(handle).reparse_point) tag->FileAttributes = FILE_ATTRIBUTE_REPARSE_POINT;
-    return TRUE;
+    const auto found = entries.find(Plain(path));
+    return found == entries.end() ? INVALID_FILE_ATTRIBUTES : found->second.attributes;
   }
   DWORD GetFinalPathNameByHandleW(HANDLE handle, wchar_t* path, DWORD size, DWORD) override {
     const std::wstring final_path = L"\\\\?\\" + EntryOf(handle).final_path;
@@ -61,9 +55,10 @@ class StickEntries : public RealSystemApi {
   static const Entry& EntryOf(HANDLE handle) { return *reinterpret_cast<const Entry*>(handle); }
 };
 
-// The first level that leads elsewhere is named: a junction (a reparse point), a link that
-// Wine shows as a plain file (its handle names another path), a path outside the top; a short
-// name for a long one, and levels not made yet, are no links.
+// The first level that leads elsewhere is named: a junction, a link that Wine shows as a plain
+// file (either's handle names another path), a link that leads nowhere (a reparse point that
+// cannot be opened), a path outside the top; a short name for a long one, and levels not made
+// yet, are no links.
 TEST(LinkCheckTest, NamesTheFirstLevelThatLeadsElsewhere) {
   StickEntries stick;
   const std::wstring top = L"E:\\_Backup_";
@@ -71,7 +66,9 @@ TEST(LinkCheckTest, NamesTheFirstLevelThatLeadsElsewhere) {
        {L"", L"\\PC", L"\\PC\\a.txt", L"\\PC\\Program Files", L"\\PC\\Program Files\\f.txt"}) {
     stick.entries[top + plain] = {top + plain};
   }
-  stick.entries[top + L"\\PC\\junction"] = {top + L"\\PC\\junction", true};
+  constexpr DWORD kLink = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+  stick.entries[top + L"\\PC\\junction"] = {L"C:\\Users\\anna", kLink};
+  stick.entries[top + L"\\PC\\dangling"] = {L"", kLink};
   stick.entries[top + L"\\PC\\junction\\x.txt"] = {L"C:\\Users\\anna\\x.txt"};
   stick.entries[top + L"\\PC\\Sollux.lock"] = {L"C:\\Users\\anna\\secret.txt"};
   stick.entries[top + L"\\PC\\PROGRA~1\\f.txt"] = {top + L"\\PC\\Program Files\\f.txt"};
@@ -88,6 +85,7 @@ TEST(LinkCheckTest, NamesTheFirstLevelThatLeadsElsewhere) {
       {top + L"\\PC\\junction\\x.txt", top + L"\\PC\\junction"},
       {L"\\\\?\\" + top + L"\\PC\\junction\\x.txt", top + L"\\PC\\junction"},
       {top + L"\\PC\\Sollux.lock", top + L"\\PC\\Sollux.lock"},
+      {top + L"\\PC\\dangling\\y.txt", top + L"\\PC\\dangling"},
       {L"D:\\elsewhere", L"D:\\elsewhere"},
   };
   for (const auto& c : cases) {
