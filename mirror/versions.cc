@@ -296,7 +296,7 @@ WStringList VersionStore::EarlierRuns() {
 }
 
 // Deletes a tree deepest first, clearing read-only attributes, and never through a link: one
-// inside is left, and so is the tree when its top is one. The files it deleted.
+// inside is left, and so is the tree when its top is one. The versions it deleted.
 uint64_t VersionStore::DeleteTree(const WString& top) {
   const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(top).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
@@ -319,7 +319,8 @@ uint64_t VersionStore::DeleteTree(const WString& top) {
         continue;
       }
       Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (Sys().DeleteFileW(path.c_str())) ++files;
+      // Files at a run's top are its records (the added list), not versions.
+      if (Sys().DeleteFileW(path.c_str()) && folder != folders.front()) ++files;
     }
   }
   for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
