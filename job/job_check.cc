@@ -34,9 +34,9 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder,
     const auto progress = [&folders](uint64_t files) {
       ShowProgress(Say(Text::kChecking, {folders.source, FileCountText(files)}));
     };
-    run.folders.push_back(
-        CheckFolder(folders.source, folders.destination, job.CheckRulesFor(folders), progress,
-                    ReadBackChoiceFor(folders, job.Destination(), look, turn)));
+    run.folders.push_back(CheckFolder(folders.source, folders.destination,
+                                      job.CheckRulesFor(folders), progress,
+                                      ReadBackChoiceFor(folders, job.Destination(), look, turn)));
     ClearProgress();
   }
   return run;
@@ -56,9 +56,11 @@ WString WriteReportFiles(const RunCheck& run, const WString& report_folder) {
   const WString folder = WithTrailingSeparator(report_folder, L'\\');
   const WString report = folder + kReportFileName;
   const WString history = folder + kHistoryFileName;
-  CreateDirectoryChain(report_folder);
-  const bool written = NoLinkAt(report, Text::kReportNotWritten) && WriteReport(report, run);
-  if (NoLinkAt(history, Text::kHistoryNotWritten)) AppendHistory(history, run);
+  const bool report_plain = NoLinkAt(report, Text::kReportNotWritten);
+  const bool history_plain = NoLinkAt(history, Text::kHistoryNotWritten);
+  if (report_plain || history_plain) CreateDirectoryChain(report_folder);
+  const bool written = report_plain && WriteReport(report, run);
+  if (history_plain) AppendHistory(history, run);
   return written ? report : WString();
 }
 

@@ -17,13 +17,6 @@ constexpr size_t kConsoleNames = 3;
 constexpr size_t kConsoleNotKept = 5;
 constexpr uint64_t kMarginPercent = 1;
 
-// The first `limit` names, joined; "..." when there are more.
-WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
-  WStringList shown(names.begin(), names.begin() + std::min(limit, names.size()));
-  WString text = JoinWithText(shown, L", ");
-  return total > shown.size() ? text + L", ..." : text;
-}
-
 void AddNamed(WStringList* lines, const WStringList& names, uint64_t total) {
   for (const WString& name : names) lines->push_back(L"  " + name);
   if (total > names.size())

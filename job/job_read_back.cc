@@ -95,11 +95,7 @@ class ReadBackPass {
         ++read_back.files;
         return;
       case ReadBack::kSourceChanged:  // saved meanwhile: as the check counts it
-        ++folder.files_not_in_backup;
-        if (folder.mismatches.size() < kNamedProblemLimit) {
-          folder.mismatches.push_back({relative, FileProblem::kDifferent});
-        }
-        return;
+        return AddMismatch(&folder, relative, FileProblem::kDifferent);
       case ReadBack::kSourceUnreadable:
         return;
       case ReadBack::kStickUnreadable:
@@ -152,8 +148,6 @@ ReadBackChoice ReadBackChoiceFor(const CommandFolders& folders, const WString& b
   };
 }
 
-void ReadBackCopies(RunCheck* run, const DamagedCopyKeeper& keep) {
-  ReadBackPass(run, keep).Run();
-}
+void ReadBackCopies(RunCheck* run, const DamagedCopyKeeper& keep) { ReadBackPass(run, keep).Run(); }
 
 }  // namespace sollux

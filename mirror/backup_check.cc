@@ -49,10 +49,7 @@ class CheckVisitor : public ComparisonVisitor {
 
  private:
   void Mismatch(const WString& relative_path, FileProblem problem) {
-    ++result_.files_not_in_backup;
-    if (result_.mismatches.size() < kNamedProblemLimit) {
-      result_.mismatches.push_back({relative_path, problem});
-    }
+    AddMismatch(&result_, relative_path, problem);
   }
 
   FolderCheck& result_;
@@ -62,6 +59,13 @@ class CheckVisitor : public ComparisonVisitor {
 };
 
 }  // namespace
+
+void AddMismatch(FolderCheck* folder, const WString& relative_path, FileProblem problem) {
+  ++folder->files_not_in_backup;
+  if (folder->mismatches.size() < kNamedProblemLimit) {
+    folder->mismatches.push_back({relative_path, problem});
+  }
+}
 
 bool SameFile(const ListedEntry& file, const ListedEntry& copy) {
   return copy.size == file.size && Distance(copy.write_time, file.write_time) <= kTimeTolerance;

@@ -48,9 +48,9 @@ struct FolderReadBack {
   std::vector<ReadBackItem> chosen;  // equal by the listings, and chosen to be read back
   uint64_t files = 0;                // read back to the end
   uint64_t bytes = 0;                // read from the stick, copies read twice counted twice
-  NamedFiles damaged;     // read back wrong, and still wrong after a second copy
-  NamedFiles mended;      // read back wrong, right after a second copy
-  NamedFiles unreadable;  // the stick failed to read them
+  NamedFiles damaged;                // read back wrong, and still wrong after a second copy
+  NamedFiles mended;                 // read back wrong, right after a second copy
+  NamedFiles unreadable;             // the stick failed to read them
 };
 
 struct FolderCheck {
@@ -84,6 +84,9 @@ using ReadBackChoice = std::function<bool(const WString& relative_path)>;
 FolderCheck CheckFolder(const WString& source, const WString& destination, const CheckRules& rules,
                         const std::function<void(uint64_t files)>& progress = nullptr,
                         const ReadBackChoice& choose = nullptr);
+
+// Counts a file of `folder` as missing or different, naming the first kNamedProblemLimit.
+void AddMismatch(FolderCheck* folder, const WString& relative_path, FileProblem problem);
 
 // Equal as robocopy's /fft compares them: the same size and last-write times at most 2 seconds
 // apart.

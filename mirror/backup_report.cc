@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
+// Names shown on a console line for one list; the report names up to kNamedProblemLimit.
+constexpr size_t kConsoleNames = 3;
 WString FolderCountText(uint64_t count) { return SayCounted(Text::kFolderCount, count); }
 
 uint64_t TotalOf(const RunCheck& run, uint64_t FolderCheck::*field) {
@@ -77,8 +79,8 @@ WStringList FolderLines(const FolderCheck& folder) {
   }
   const FolderReadBack& read_back = folder.read_back;
   if (read_back.bytes != 0) {
-    lines.push_back(Say(Text::kReportReadBack,
-                        {FileCountText(read_back.files), SizeText(read_back.bytes)}));
+    lines.push_back(
+        Say(Text::kReportReadBack, {FileCountText(read_back.files), SizeText(read_back.bytes)}));
   }
   for (const auto& [text, files] : {std::pair{Text::kReportMended, &read_back.mended},
                                     {Text::kReportDamaged, &read_back.damaged},
@@ -90,20 +92,16 @@ WStringList FolderLines(const FolderCheck& folder) {
   return lines;
 }
 
-// The first names of a list, for the console.
-WString FirstNames(const NamedFiles& files) {
-  constexpr size_t kShown = 3;
-  WStringList shown(files.names.begin(), files.names.begin() + std::min(kShown, files.names.size()));
-  return JoinWithText(shown, L", ") + (files.count > shown.size() ? L", ..." : L"");
-}
-
 // A console line for a folder whose copies did not all read back right; "" for one whose did.
 WString ReadBackLine(const FolderCheck& folder) {
   WStringList parts;
   for (const auto& [text, files] : {std::pair{Text::kReadBackMended, &folder.read_back.mended},
                                     {Text::kReadBackDamaged, &folder.read_back.damaged},
                                     {Text::kReadBackUnreadable, &folder.read_back.unreadable}}) {
-    if (files->count != 0) parts.push_back(SayCounted(text, files->count, {FirstNames(*files)}));
+    if (files->count != 0) {
+      parts.push_back(
+          SayCounted(text, files->count, {FirstNames(files->names, files->count, kConsoleNames)}));
+    }
   }
   return parts.empty() ? WString() : folder.source + L": " + JoinWithText(parts, L"; ");
 }
@@ -271,6 +269,12 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   if (run.stick_failing) lines.push_back(Say(Text::kStickFailing));
   lines.push_back(LastSummaryLine(run, report_path));
   return lines;
+}
+
+WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
+  WStringList shown(names.begin(), names.begin() + std::min(limit, names.size()));
+  WString text = JoinWithText(shown, L", ");
+  return total > shown.size() ? text + L", ..." : text;
 }
 
 std::string Utf8FileBytes(const WString& text) { return std::string(kByteOrderMark) + Utf8(text); }

@@ -49,6 +49,9 @@ bool AllInBackup(const RunCheck& run);
 // all is in the backup.
 WStringList SummaryLines(const RunCheck& run, const WString& report_path);
 
+// The first `limit` of `names`, joined for a console line; ", ..." when `total` is more.
+WString FirstNames(const WStringList& names, uint64_t total, size_t limit);
+
 // `text` in UTF-8 after a byte order mark; a lone surrogate becomes U+FFFD.
 std::string Utf8FileBytes(const WString& text);
 // The history file's bytes: the lines of `existing` (the file as it was, with or without a

@@ -17,10 +17,10 @@ namespace sollux {
 
 // What one run did to the backup, every path below the backup folder.
 struct RunRecord {
-  WString name;             // the run's stamp, "2026-12-09 09.30.00"
-  bool complete = true;     // its list of added files was there (not lost, not from before lists)
-  WStringList kept;         // the files of its versions folder
-  WStringList added;        // the files its mirror added
+  WString name;          // the run's stamp, "2026-12-09 09.30.00"
+  bool complete = true;  // its list of added files was there (not lost, not from before lists)
+  WStringList kept;      // the files of its versions folder
+  WStringList added;     // the files its mirror added
 };
 
 inline constexpr size_t kInMirror = SIZE_MAX;

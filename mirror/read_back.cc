@@ -125,8 +125,7 @@ DWORD CopyReader::PieceSize(HANDLE copy) const {
 
 // A stick that no longer shows its root has gone; any other failure (ERROR_CRC,
 // ERROR_IO_DEVICE, ERROR_FILE_CORRUPT, ERROR_DEVICE_NOT_CONNECTED, ...) is the file's.
-ReadBack CopyReader::StickFailure(DWORD error) {
-  error_ = error;
+ReadBack CopyReader::StickFailure() const {
   return Sys().GetFileAttributesW(root_.c_str()) == INVALID_FILE_ATTRIBUTES
              ? ReadBack::kStickGone
              : ReadBack::kStickUnreadable;
@@ -143,7 +142,7 @@ ReadBack CopyReader::Compare(const WString& source, const WString& copy,
   if (pair.source == INVALID_HANDLE_VALUE || !before.known) return ReadBack::kSourceUnreadable;
   pair.copy = Sys().CreateFileW(OpenablePath(copy).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                 OPEN_EXISTING, kStickFlags);
-  if (pair.copy == INVALID_HANDLE_VALUE) return StickFailure(Sys().GetLastError());
+  if (pair.copy == INVALID_HANDLE_VALUE) return StickFailure();
   // All copies lie on one volume; asking each for its sectors would cost as much as reading it.
   if (piece_ == 0) piece_ = PieceSize(pair.copy);
   pair.piece = piece_;
@@ -163,7 +162,7 @@ ReadBack CopyReader::CompareOpen(Pair& pair, const std::function<void(uint64_t)>
     const bool source_read =
         Sys().ReadFile(pair.source, source_buffer_, pair.piece, &from_source, nullptr) != FALSE;
     copy_read = copy_read && FinishRead(pair.copy, &at_copy, copy_error, &from_copy, &copy_error);
-    if (!copy_read) return StickFailure(copy_error);
+    if (!copy_read) return StickFailure();
     if (!source_read) return ReadBack::kSourceUnreadable;
     if (progress && from_copy != 0) progress(from_copy);
     if (from_copy != from_source || !SameBytes(copy_buffer_, source_buffer_, from_copy)) {

@@ -38,21 +38,18 @@ class CopyReader {
   // `progress` hears the bytes of each piece read from the stick.
   ReadBack Compare(const WString& source, const WString& copy,
                    const std::function<void(uint64_t bytes)>& progress);
-  // The error of the last read that failed, for the report.
-  DWORD error() const { return error_; }
 
  private:
   struct Pair;
   DWORD PieceSize(HANDLE copy) const;
   ReadBack CompareOpen(Pair& pair, const std::function<void(uint64_t)>& progress);
-  ReadBack StickFailure(DWORD error);
+  ReadBack StickFailure() const;
 
   WString root_;
   void* copy_buffer_ = nullptr;
   void* source_buffer_ = nullptr;
   DWORD buffer_size_ = 0;
   DWORD piece_ = 0;  // asked of the first copy
-  DWORD error_ = 0;
 };
 
 }  // namespace sollux
