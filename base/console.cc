@@ -145,6 +145,29 @@ void ClearProgress() {
 
 bool InputIsConsole() { return ConsoleOf(STD_INPUT_HANDLE) != nullptr; }
 
+bool ReadInputLine(WString* line) {
+  line->clear();
+  if (HANDLE console = ConsoleOf(STD_INPUT_HANDLE); console != nullptr) {
+    wchar_t buffer[512];
+    DWORD read = 0;
+    if (!::ReadConsoleW(console, buffer, 512, &read, nullptr) || read == 0) return false;
+    line->assign(buffer, read);
+  } else {
+    // A pipe or a file, read a byte at a time so that nothing after the line is taken.
+    std::string bytes;
+    char c = 0;
+    DWORD read = 0;
+    const HANDLE input = Sys().GetStdHandle(STD_INPUT_HANDLE);
+    while (Sys().ReadFile(input, &c, 1, &read, nullptr) && read == 1 && c != '\n') bytes += c;
+    if (bytes.empty() && read == 0) return false;
+    line->resize(bytes.size());
+    line->resize(::MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                       line->data(), static_cast<int>(line->size())));
+  }
+  while (!line->empty() && (line->back() == L'\n' || line->back() == L'\r')) line->pop_back();
+  return true;
+}
+
 // Mouse, focus, key-release and modifier events are read and passed over.
 void WaitForKeyPress(uint32_t milliseconds) {
   HANDLE console = ConsoleOf(STD_INPUT_HANDLE);

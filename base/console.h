@@ -27,6 +27,8 @@ void ClearProgress();
 
 // True when standard input is a console, where a key press can end a pause.
 bool InputIsConsole();
+// One line typed (or piped) on the standard input, without its line end; false at its end.
+bool ReadInputLine(WString* line);
 
 // Returns when a key is pressed in the console of standard input (keys pressed before the call
 // do not count) or after `milliseconds`; at once when standard input is no console.

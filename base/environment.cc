@@ -135,12 +135,18 @@ WString LongPathName(const WString& path) {
 }
 
 int FindFirstRemovableDrive() {
+  const WStringList roots = ReadyRemovableDrives(true);
+  return roots.empty() ? -1 : roots.front()[0] - L'A';
+}
+
+WStringList ReadyRemovableDrives(bool first_only) {
   const ScopedQuietDriveErrors quiet;
-  for (int index = 0; index < kDriveCount; ++index) {
+  WStringList roots;
+  for (int index = 0; index < kDriveCount && !(first_only && !roots.empty()); ++index) {
     if (Sys().GetDriveTypeW(DriveRoot(index, L'/').c_str()) != DRIVE_REMOVABLE) continue;
-    if (HasMedium(index)) return index;
+    if (HasMedium(index)) roots.push_back(DriveRoot(index, L'/'));
   }
-  return -1;
+  return roots;
 }
 
 WString RemovableDriveRoot() {

@@ -35,6 +35,9 @@ WString LongPathName(const WString& path);
 // there is none. Empty card-reader slots and floppy drives are passed over without any
 // "insert a disk" dialog.
 int FindFirstRemovableDrive();
+// The roots ("E:/") of the removable drives that hold a medium, A: first; with `first_only`
+// the first of them alone.
+WStringList ReadyRemovableDrives(bool first_only = false);
 
 // The root of the first ready removable drive, as in "E:/"; without one, the scratch folder,
 // created, ending in a backslash.

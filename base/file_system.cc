@@ -115,6 +115,22 @@ bool CreateDirectoryChain(const WString& path) {
   return true;
 }
 
+bool CreateLongFolderChain(const WString& folder) {
+  const auto exists = [](const WString& path) {
+    return Sys().GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  };
+  WStringList missing;
+  for (WString level = WithoutTrailingSeparator(folder); !level.empty() && !exists(level);
+       level = DirectoryPart(level)) {
+    missing.push_back(level);
+    if (DirectoryPart(level) == level) break;
+  }
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (!Sys().CreateDirectoryW(OpenablePath(*level).c_str()) && !exists(*level)) return false;
+  }
+  return true;
+}
+
 void FileCloser::operator()(FILE* file) const {
   if (file != nullptr) Sys().CloseFile(file);
 }

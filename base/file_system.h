@@ -45,6 +45,9 @@ bool PathExists(const wchar_t* path, bool require_non_empty);
 // created so far. Roots ("\", "/"), drive designators ("C:") and the server and share levels
 // of a UNC path are never created.
 bool CreateDirectoryChain(const WString& path);
+// The same in the \\?\ form, through Windows and not the C runtime, so that paths of 260
+// characters and more work.
+bool CreateLongFolderChain(const WString& folder);
 
 // Closes a C runtime file through the system layer.
 struct FileCloser {

@@ -23,21 +23,6 @@ bool Exists(const WString& path) {
   return Sys().GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Creates `folder` and every missing level above it, in the \\?\ form, so that paths of 260
-// characters and more work.
-bool MakeFolders(const WString& folder) {
-  WStringList missing;
-  for (WString level = WithoutTrailingSeparator(folder); !level.empty() && !Exists(level);
-       level = DirectoryPart(level)) {
-    missing.push_back(level);
-    if (DirectoryPart(level) == level) break;
-  }
-  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
-    if (!Sys().CreateDirectoryW(OpenablePath(*level).c_str()) && !Exists(*level)) return false;
-  }
-  return true;
-}
-
 // Run names are ASCII digits, blanks and full stops, with " (2)" for a second run in a second.
 std::string Narrow(const WString& name) { return std::string(name.begin(), name.end()); }
 
@@ -123,7 +108,7 @@ WString VersionStore::RunListPath() {
 // A versions folder that is a link would take the moves out of the stick.
 bool VersionStore::MakeRunFolder() {
   if (made_) return true;
-  if (!Plain(run_folder_) || !MakeFolders(run_folder_)) return false;
+  if (!Plain(run_folder_) || !CreateLongFolderChain(run_folder_)) return false;
   ListRun();
   made_ = true;
   return true;
@@ -134,7 +119,7 @@ void VersionStore::ListRun() {
   if (listed_) return;
   listed_ = true;
   const WString list = RunListPath();
-  if (list.empty() || !MakeFolders(versions_folder_)) return;
+  if (list.empty() || !CreateLongFolderChain(versions_folder_)) return;
   const std::string listed = ReadWholeFile(list);
   const std::string line_end = listed.empty() || listed.ends_with('\n') ? "" : "\r\n";
   WriteWholeFile(list, line_end + Narrow(run_name_) + "\r\n", L"ab");
@@ -157,6 +142,22 @@ void VersionStore::RecordRun(const std::vector<const FolderLook*>& looks) {
   if (!added.empty()) MakeRunFolder();
   if (made_) WriteAddedList(Utf8FileBytes(added));
   ListRun();
+  ListFolders(looks);
+}
+
+void VersionStore::ListFolders(const std::vector<const FolderLook*>& looks) {
+  WString lines;
+  for (const FolderLook* look : looks) {
+    const WString destination = WithoutTrailingSeparator(look->destination);
+    if (destination.size() <= backup_folder_.size() || !IsWithin(destination, backup_folder_)) {
+      continue;
+    }
+    lines += run_name_ + L"\t" + WithoutTrailingSeparatorBelowRoot(look->source) + L"\t" +
+             destination.substr(backup_folder_.size() + 1) + L"\r\n";
+  }
+  const WString path = versions_folder_ + L"\\" + kFolderListFileName;
+  if (lines.empty() || !Plain(path) || !CreateLongFolderChain(versions_folder_)) return;
+  WriteWholeFile(path, Utf8FileBytes(lines).substr(3), L"ab");
 }
 
 void VersionStore::RecordNothingAdded() {
@@ -179,7 +180,7 @@ WString VersionStore::KeptPath(const WString& destination, const WString& relati
 }
 
 bool VersionStore::Move(const WString& from, const WString& to) {
-  if (!Plain(from) || !MakeFolders(DirectoryPart(to))) return false;
+  if (!Plain(from) || !CreateLongFolderChain(DirectoryPart(to))) return false;
   return Sys().MoveFileExW(OpenablePath(from).c_str(), OpenablePath(to).c_str(), kRenameOnly) !=
          FALSE;
 }

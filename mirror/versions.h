@@ -18,6 +18,10 @@ inline constexpr wchar_t kVersionsFolderName[] = L"Sollux-versions";
 // The runs' folders in the order they were made, one name per line: a clock set back would
 // disorder their names.
 inline constexpr wchar_t kRunListFileName[] = L"Sollux-runs.txt";
+// Beside the run list: the folders each run mirrored, a line each, "<run>\t<folder>\t<its
+// backup folder below the backup folder>" (UTF-8, CRLF), so that a backup's folders can be
+// named by their own paths when files are got back.
+inline constexpr wchar_t kFolderListFileName[] = L"Sollux-folders.txt";
 // Inside a run's folder: the files the run's mirror added to the backup (none had a copy
 // before), by their paths below the backup folder, one a line (UTF-8, CRLF). Every run that
 // has a folder has the list, empty or not: a folder without one was made before such lists.
@@ -76,6 +80,7 @@ class VersionStore {
   WString KeptPath(const WString& destination, const WString& relative) const;
   bool MakeRunFolder();
   void ListRun();
+  void ListFolders(const std::vector<const FolderLook*>& looks);
   bool WriteAddedList(const std::string& bytes);
   WString RunListPath();
   // False, and the link noted, when a link lies on `path`.

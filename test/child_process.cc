@@ -154,5 +154,6 @@ std::wstring FixtureProgram(const std::wstring& file_name) {
 }
 
 std::wstring SolluxProgram() { return HostPath(SOLLUX_EXE); }
+std::wstring RestoreProgram() { return HostPath(SOLLUX_RESTORE_EXE); }
 
 }  // namespace sollux::test

@@ -57,6 +57,8 @@ std::wstring HostPath(const std::string& path);
 std::wstring FixtureProgram(const std::wstring& file_name);
 // Sollux.exe of this build.
 std::wstring SolluxProgram();
+// Sollux-restore.exe of this build.
+std::wstring RestoreProgram();
 
 }  // namespace sollux::test
 

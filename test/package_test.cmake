@@ -1,6 +1,6 @@
 # Builds the release zip from this build tree with CPack and checks what it holds: Sollux.exe,
 # the very file that was built without its symbols (its manifest and version resource kept),
-# and the users' guides, Sollux.txt in Japanese and Sollux-English.txt, with CRLF line ends and
+# and Sollux-restore.exe with its manifest and version resource, and the users' guides, Sollux.txt in Japanese and Sollux-English.txt, with CRLF line ends and
 # UTF-8's byte order mark, nothing else, in a zip named after the project's version.
 #
 #   cmake -DCPACK=<cpack> -DCONFIG=<CPackConfig.cmake> -DWORK=<folder> -DEXE=<Sollux.exe>
@@ -28,9 +28,9 @@ endif()
 string(REGEX REPLACE "\n$" "" listing "${listing}")
 string(REPLACE "\n" ";" entries "${listing}")
 list(SORT entries)
-if(NOT entries STREQUAL "Sollux-English.txt;Sollux.exe;Sollux.txt")
-  message(FATAL_ERROR
-          "${NAME} holds '${entries}', not exactly Sollux.exe, Sollux.txt and Sollux-English.txt")
+if(NOT entries STREQUAL "Sollux-English.txt;Sollux-restore.exe;Sollux.exe;Sollux.txt")
+  message(FATAL_ERROR "${NAME} holds '${entries}', not exactly Sollux.exe, Sollux-restore.exe, "
+                      "Sollux.txt and Sollux-English.txt")
 endif()
 
 set(unpacked "${WORK}/unpacked")
@@ -66,11 +66,13 @@ endif()
 if(zip_sections MATCHES "\\.debug_" OR NOT zip_sections MATCHES "\\.rsrc")
   message(FATAL_ERROR "the zip's Sollux.exe keeps symbols or lost its resources:\n${zip_sections}")
 endif()
-file(STRINGS "${unpacked}/Sollux.exe" manifest REGEX "requestedExecutionLevel")
-file(STRINGS "${unpacked}/Sollux.exe" version ENCODING UTF-16LE REGEX "^FileVersion$")
-if(NOT manifest OR NOT version)
-  message(FATAL_ERROR "the zip's Sollux.exe lacks its manifest or its version resource")
-endif()
+foreach(program Sollux Sollux-restore)
+  file(STRINGS "${unpacked}/${program}.exe" manifest REGEX "requestedExecutionLevel")
+  file(STRINGS "${unpacked}/${program}.exe" version ENCODING UTF-16LE REGEX "^${program}.exe$")
+  if(NOT manifest OR NOT version)
+    message(FATAL_ERROR "the zip's ${program}.exe lacks its manifest or its version resource")
+  endif()
+endforeach()
 
 # A guide with UTF-8's byte order mark, CRLF line ends only, the users' texts `expected` and
 # no developers' part.
@@ -102,4 +104,4 @@ check_guide("${unpacked}/Sollux-English.txt"
             "\n## For the people who use it\n;\nExit code, for scheduled tasks." "For developers")
 check_guide("${unpacked}/Sollux.txt" "\n## 使う方へ\n;\n### 終了コード (タスク スケジューラ用)\n"
             "開発者向け")
-message(STATUS "${NAME}: Sollux.exe, Sollux.txt and Sollux-English.txt")
+message(STATUS "${NAME}: Sollux.exe, Sollux-restore.exe, Sollux.txt and Sollux-English.txt")

@@ -1,0 +1,127 @@
+#include "restore/restorer.h"
+
+#include <map>
+#include <memory>
+
+#include "base/console.h"
+#include "base/file_system.h"
+#include "base/path.h"
+#include "base/system_api.h"
+#include "base/ui_text.h"
+#include "base/win.h"
+#include "mirror/backup_check.h"
+#include "mirror/read_back.h"
+#include "mirror/tree_comparison.h"
+#include "mirror/tree_listing.h"
+
+namespace sollux {
+namespace {
+
+class Copier {
+ public:
+  Copier(const std::vector<RestoreFile>& files, const WString& stick_root)
+      : stick_root_(stick_root) {
+    for (const RestoreFile& file : files) {
+      if (file.same) continue;
+      total_files_ += 1;
+      total_bytes_ += file.size;
+    }
+  }
+
+  RestoreOutcome Copy(const std::vector<RestoreFile>& files) {
+    for (size_t i = 0; i < files.size() && !outcome_.stick_gone; ++i) {
+      if (files[i].same) continue;
+      ShowProgress(Say(Text::kRestoreProgress,
+                       {CountText(done_ + 1), CountText(total_files_), SizeText(bytes_done_),
+                        SizeText(total_bytes_)}));
+      CopyOne(files[i]);
+      done_ += 1;
+      bytes_done_ += files[i].size;
+    }
+    ClearProgress();
+    // With the files that a stick which went took with it.
+    outcome_.failed = total_files_ - outcome_.restored;
+    return outcome_;
+  }
+
+ private:
+  void CopyOne(const RestoreFile& file) {
+    const WString target = OpenablePath(file.target);
+    if (!file.aside.empty() &&
+        (!CreateLongFolderChain(DirectoryPart(file.aside)) ||
+         !Sys().MoveFileExW(target.c_str(), OpenablePath(file.aside).c_str(), 0))) {
+      return Fail(file, Say(Text::kRestoreNotMovedAside, {std::to_wstring(Sys().GetLastError())}));
+    }
+    // Never over a file: one that appeared since the look stays as it is.
+    if (!CreateLongFolderChain(DirectoryPart(file.target)) ||
+        !Sys().CopyFileExW(OpenablePath(file.source).c_str(), target.c_str(),
+                           COPY_FILE_FAIL_IF_EXISTS)) {
+      const DWORD error = Sys().GetLastError();
+      if (StickGone()) return;
+      return Fail(file, Say(Text::kRestoreCopyFailed, {std::to_wstring(error)}));
+    }
+    const ReadBack read = Reader(file.target).Compare(file.source, file.target, nullptr);
+    if (read == ReadBack::kEqual) {
+      outcome_.restored += 1;
+      outcome_.bytes += file.size;
+    } else if (!StickGone()) {
+      Fail(file, Say(Text::kRestoreReadBackWrong));
+    }
+  }
+
+  bool StickGone() {
+    if (Sys().GetFileAttributesW(stick_root_.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+    outcome_.stick_gone = true;
+    return true;
+  }
+
+  void Fail(const RestoreFile& file, const WString& reason) {
+    if (outcome_.failed_lines.size() < kNamedProblemLimit) {
+      outcome_.failed_lines.push_back(Say(Text::kRestoreNotRestored, {reason, file.target}));
+    }
+  }
+
+  // The copies are read on their own volume, without its cache.
+  CopyReader& Reader(const WString& target) {
+    const WString root = WithTrailingSeparator(PathRoot(target));
+    std::unique_ptr<CopyReader>& reader = readers_[ToLower(root)];
+    if (!reader) reader = std::make_unique<CopyReader>(root);
+    return *reader;
+  }
+
+  const WString stick_root_;
+  std::map<WString, std::unique_ptr<CopyReader>> readers_;
+  RestoreOutcome outcome_;
+  uint64_t total_files_ = 0;
+  uint64_t total_bytes_ = 0;
+  uint64_t done_ = 0;
+  uint64_t bytes_done_ = 0;
+};
+
+}  // namespace
+
+void LookAtTargets(std::vector<RestoreFile>* files) {
+  for (RestoreFile& file : *files) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!Sys().GetFileAttributesExW(OpenablePath(file.target).c_str(), &data)) {
+      file.aside.clear();
+      continue;
+    }
+    ListedEntry there;
+    there.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    there.write_time =
+        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    ListedEntry restored;
+    restored.size = file.size;
+    restored.write_time = file.write_time;
+    file.same = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                SameFile(there, restored);
+    if (file.same) file.aside.clear();
+  }
+}
+
+RestoreOutcome CopyFiles(const std::vector<RestoreFile>& files, const WString& stick_root) {
+  return Copier(files, stick_root).Copy(files);
+}
+
+}  // namespace sollux

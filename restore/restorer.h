@@ -1,0 +1,41 @@
+// Copies files from a backup to the PC, never over a file that is there: one that is the same
+// already is left alone, one that differs is first moved aside. Every copy is read back.
+// Nothing on the PC is deleted and nothing on the stick is written.
+#ifndef SOLLUX_RESTORE_RESTORER_H_
+#define SOLLUX_RESTORE_RESTORER_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "base/wstring.h"
+
+namespace sollux {
+
+struct RestoreFile {
+  WString source;  // on the stick
+  WString target;  // on the PC
+  WString aside;   // where what is at `target` goes first; "" when nothing is there
+  uint64_t size = 0;
+  uint64_t write_time = 0;
+  bool same = false;  // the file there is the same already
+};
+
+struct RestoreOutcome {
+  uint64_t restored = 0;
+  uint64_t bytes = 0;
+  uint64_t failed = 0;
+  WStringList failed_lines;  // the first kNamedProblemLimit
+  bool stick_gone = false;
+};
+
+// Looks at each target: sets `same` when the file there is the same already, and keeps
+// `aside` only when another file or a folder is there.
+void LookAtTargets(std::vector<RestoreFile>* files);
+
+// Copies what is to be copied; `stick_root` ("E:\") is asked when a read fails, and a stick
+// that no longer answers ends the restore.
+RestoreOutcome CopyFiles(const std::vector<RestoreFile>& files, const WString& stick_root);
+
+}  // namespace sollux
+
+#endif  // SOLLUX_RESTORE_RESTORER_H_
