@@ -1,10 +1,11 @@
 #!/bin/sh
-# The whole job in one command: installs what is missing, builds Sollux.exe (release), stages a
+# The whole job in one command: installs what is missing, builds both programs (release), stages a
 # PLUMA folder with a few files and a USB stick as drive E: in a Wine prefix of the build tree,
 # and runs Sollux.exe twice the way a double click would: once to back up, and once after a file
 # was changed and another deleted, so that their old copies land in the versions folder. Then
-# shows the batch file, the stick's tree, the report and the versions. Exits with the last
-# run's exit code.
+# shows the batch file, the stick's tree, the report and the versions. Last, Sollux-restore.exe
+# puts the PLUMA folder back as it was at the first backup into a new folder, whose files are
+# shown. Exits with the second backup's exit code, or the restore's when that failed.
 #
 # Wine's own robocopy.exe is a stub that copies nothing, so the test suite's robocopy stand-in
 # (test/fixtures/robocopy_mirror.cc), which mirrors by robocopy's rules for the batch file's
@@ -75,4 +76,23 @@ echo "--- $(basename "$computer")/Sollux-report.txt ---"
 cat "$computer/Sollux-report.txt"
 echo "--- the versions: the files each backup added (Sollux-added.txt), what the second one's mirror deleted or replaced ---"
 (cd "$computer/Sollux-versions" && find . -type f | sort)
-exit "$status"
+backup_status=$status
+
+# The way back: the PLUMA folder as it was at the first backup, into a new folder.
+first=$(head -n 1 "$computer/Sollux-versions/Sollux-runs.txt" | tr -d '\r')
+restored="$prefix/drive_c/sollux-demo/restored"
+rm -rf "$restored"
+echo "=== Sollux-restore.exe: the PLUMA folder as at the first backup ($first), into C:\\sollux-demo\\restored ==="
+set +e
+tools/wine-run.sh "$prefix" build/release/Sollux-restore.exe "/at:$first" \
+  '/folder:C:\sollux-demo\PLUMA Master' '/to:C:\sollux-demo\restored' /yes >"$output" 2>&1
+status=$?
+set -e
+iconv -c -f CP932 -t UTF-8 "$output"
+echo "=== Sollux-restore.exe exited with code $status ==="
+echo "--- the restored folder: plan.txt and 2026/B-202.pat as they were at the first backup ---"
+(cd "$restored" && find . -type f | sort | while read -r file; do
+  printf '%s: %s\n' "$file" "$(tr -d '\r' <"$file")"
+done)
+[ "$status" -eq 0 ] || exit "$status"
+exit "$backup_status"
