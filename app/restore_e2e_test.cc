@@ -180,6 +180,26 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
   EXPECT_NE(std::string::npos, in_place.out.find("2 files there differ and are first moved aside"))
       << in_place.out;
   EXPECT_EQ(stick, FilesBelow(kBackup));
+
+  const auto into_backup = test::RunChild(
+      test::RestoreProgram(), {L"/folder:*", L"/to:" + std::wstring(kBackup) + L"\\x", L"/yes"});
+  EXPECT_EQ(1u, into_backup.exit_code);
+  EXPECT_NE(std::string::npos, into_backup.err.find("not restored into the backup itself"))
+      << into_backup.err;
+
+  // A lost list of added files: the backups before its run are named and not offered.
+  const std::wstring added = std::wstring(kBackup) + L"\\" + ComputerName() +
+                             L"\\Sollux-versions\\" + runs[1] + L"\\Sollux-added.txt";
+  ASSERT_TRUE(::MoveFileW(added.c_str(), (target / L"added").c_str()));
+  const auto lost = test::RunChild(test::RestoreProgram(),
+                                   {L"/at:" + runs[0], L"/folder:*", L"/to:" + target.path(), L"/yes"});
+  ::MoveFileW((target / L"added").c_str(), added.c_str());
+  EXPECT_EQ(1u, lost.exit_code);
+  EXPECT_NE(std::string::npos,
+            lost.out.find(test::Narrow(L"The backup of " + runs[0] +
+                                       L" can no longer be rebuilt exactly and is not offered: "
+                                       L"the record of the backup of " + runs[1])))
+      << lost.out;
 }
 
 }  // namespace

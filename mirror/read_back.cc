@@ -132,9 +132,10 @@ ReadBack CopyReader::StickFailure() const {
 }
 
 ReadBack CopyReader::Compare(const WString& source, const WString& copy,
-                             const std::function<void(uint64_t)>& progress) {
+                             const std::function<void(uint64_t)>& progress,
+                             std::optional<uint64_t> known_size) {
   if (copy_buffer_ == nullptr || source_buffer_ == nullptr) return ReadBack::kSourceUnreadable;
-  const Stamp before = StampOf(source);
+  const Stamp before = known_size ? Stamp{true, *known_size, {}} : StampOf(source);
   Pair pair;
   pair.source = Sys().CreateFileW(OpenablePath(source).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -149,7 +150,7 @@ ReadBack CopyReader::Compare(const WString& source, const WString& copy,
   pair.size = before.size;
   const ReadBack verdict = CompareOpen(pair, progress);
   if (verdict == ReadBack::kStickUnreadable || verdict == ReadBack::kStickGone) return verdict;
-  return StampOf(source) == before ? verdict : ReadBack::kSourceChanged;
+  return known_size || StampOf(source) == before ? verdict : ReadBack::kSourceChanged;
 }
 
 // Piece by piece: the copy's read started, the source's read meanwhile, then the copy's

@@ -201,9 +201,13 @@ class Session {
       }
       targets.push_back(target);
       const WString aside = WithTrailingSeparator(target) + kReplacedFolderName + stamp_;
+      // A folder that is not there holds nothing to look at.
+      const bool there = Sys().GetFileAttributesW(OpenablePath(target).c_str()) !=
+                         INVALID_FILE_ATTRIBUTES;
       for (const HeldCopy& file : catalog.FilesAt(backup, folder)) {
         files.push_back({file.stick_path, JoinedPath(target, file.relative),
-                         JoinedPath(aside, file.relative), file.size, file.write_time});
+                         there ? JoinedPath(aside, file.relative) : WString(), file.size,
+                         file.write_time});
       }
     }
     LookAtTargets(&files);

@@ -52,15 +52,18 @@ class Copier {
          !Sys().MoveFileExW(target.c_str(), OpenablePath(file.aside).c_str(), 0))) {
       return Fail(file, Say(Text::kRestoreNotMovedAside, {std::to_wstring(Sys().GetLastError())}));
     }
-    // Never over a file: one that appeared since the look stays as it is.
-    if (!CreateLongFolderChain(DirectoryPart(file.target)) ||
+    // Never over a file: one that appeared since the look stays as it is. The files come folder
+    // by folder, so that each folder is made once.
+    const WString folder = DirectoryPart(file.target);
+    if (folder != made_ && CreateLongFolderChain(folder)) made_ = folder;
+    if (folder != made_ ||
         !Sys().CopyFileExW(OpenablePath(file.source).c_str(), target.c_str(),
                            COPY_FILE_FAIL_IF_EXISTS)) {
       const DWORD error = Sys().GetLastError();
       if (StickGone()) return;
       return Fail(file, Say(Text::kRestoreCopyFailed, {std::to_wstring(error)}));
     }
-    const ReadBack read = Reader(file.target).Compare(file.source, file.target, nullptr);
+    const ReadBack read = Reader(file.target).Compare(file.source, file.target, nullptr, file.size);
     if (read == ReadBack::kEqual) {
       outcome_.restored += 1;
       outcome_.bytes += file.size;
@@ -96,12 +99,14 @@ class Copier {
   uint64_t total_bytes_ = 0;
   uint64_t done_ = 0;
   uint64_t bytes_done_ = 0;
+  WString made_;  // the folder last made
 };
 
 }  // namespace
 
 void LookAtTargets(std::vector<RestoreFile>* files) {
   for (RestoreFile& file : *files) {
+    if (file.aside.empty()) continue;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!Sys().GetFileAttributesExW(OpenablePath(file.target).c_str(), &data)) {
       file.aside.clear();

@@ -28,8 +28,9 @@ struct RestoreOutcome {
   bool stick_gone = false;
 };
 
-// Looks at each target: sets `same` when the file there is the same already, and keeps
-// `aside` only when another file or a folder is there.
+// Looks at each target that has an `aside` (a file without one lies in a folder that is not
+// there): sets `same` when the file there is the same already, and keeps `aside` only when
+// another file or a folder is there.
 void LookAtTargets(std::vector<RestoreFile>* files);
 
 // Copies what is to be copied; `stick_root` ("E:\") is asked when a read fails, and a stick
