@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
 #include <cwctype>
 #include <filesystem>
 #include <map>
@@ -30,6 +31,8 @@ constexpr wchar_t kPlumaKey[] = L"Software\\Morvaine";
 constexpr wchar_t kJapaneseFolder[] = L"\u65E5\u672C\u8A9E!\u30C7\u30FC\u30BF!";
 constexpr char kJapaneseFolderSjis[] = "\x93\xFA\x96\x7B\x8C\xEA!\x83\x66\x81\x5B\x83\x5E!";
 constexpr wchar_t kOddFolder[] = L"R&D 50%";
+// A temporary folder that two tests share, one with the stick and one without.
+constexpr wchar_t kSharedTemp[] = L"C:\\sollux-e2e-shared-temp";
 
 // What the timeout stand-ins write to the inherited error stream: one refusal per pause.
 std::string Refusals(size_t pauses) {
@@ -701,10 +704,42 @@ TEST_F(BackupRun, SmallStickPrunesOldVersionsThenSaysWhatDoesNotFit) {
       test::ReadFileBytes(DestinationFor(L"E:\\_Backup_", data_ / kJapaneseFolder) + L"\\a.bin"));
 }
 
+// Each backup to a stick is recorded on the PC (not on the stick); after 14 days or more
+// without one, the next backup to a stick says how long it was. A run that copied nothing
+// (exit code 1) does not count.
+TEST_F(BackupRun, WithStickIsRememberedOnThePC) {
+  ::RemoveDirectoryW(kSharedTemp);  // of an earlier run
+  const std::wstring record = std::wstring(kSharedTemp) + L"\\Brevant.tmp\\Sollux-sticks.txt";
+  ::DeleteFileW(record.c_str());
+  test::MakeFolders(std::wstring(kSharedTemp) + L"\\Brevant.tmp");
+  ScopedEnvironmentVariable tmp(L"TMP", kSharedTemp);
+  const int64_t now = std::time(nullptr);
+  const std::string earlier = std::to_string(now - 20 * 86400) + "\t2026-11-19 10:00:00\tOLD\t0000-0001\t0\r\n" +
+                              std::to_string(now - 86400) + "\t2026-12-08 10:00:00\tOLD\t0000-0001\t1\r\n";
+  test::WriteFileBytes(record, earlier);
+  const auto run = RunSollux();
+  EXPECT_EQ(0u, run.exit_code) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find("The last backup to a stick was 20 days ago (")) << run.out;
+  const std::string written = test::ReadFileBytes(record);
+  ASSERT_TRUE(written.starts_with(earlier)) << written;
+  EXPECT_TRUE(written.ends_with("\t0\r\n")) << written;
+  EXPECT_EQ(3, std::count(written.begin(), written.end(), '\n')) << written;
+}
+
+// Without a stick the backup goes to the scratch folder, says so first and last, and ends with
+// exit code 4; a PC that never saw a backup to a stick is told so.
 TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
   SetPlumaSettings();
   const auto run = RunSollux();
-  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(4u, run.exit_code);
+  const std::string line = "No USB stick: backed up to " + test::Narrow(temp_.path()) +
+                           "\\Brevant.tmp\\_Backup_ on this PC's own disk, which does not "
+                           "protect against a broken disk. Never backed up to a stick.\n";
+  EXPECT_TRUE(run.out.starts_with(line)) << run.out;
+  EXPECT_TRUE(run.out.ends_with(line)) << run.out;
+  const std::string history = test::ReadFileBytes(temp_ / (L"Brevant.tmp\\_Backup_\\" +
+                                                           ComputerName() + L"\\Sollux-history.txt"));
+  EXPECT_NE(std::string::npos, history.find("; no USB stick, on this PC's own disk\r\n")) << history;
   EXPECT_EQ(MissingFolderLine() + Refusals(ExpectedSources(true).size() + 1), run.err);
   ExpectCalls(ExpectedSources(true), temp_ / L"Brevant.tmp\\_Backup_");
   EXPECT_NE(std::string::npos,
@@ -719,13 +754,48 @@ TEST_F(BackupRun, WithoutStickOrSettingsBacksUpTheShellFolders) {
   test::MakeFolders(odd);
   ScopedEnvironmentVariable tmp(L"TMP", odd);
   const auto run = RunSollux();
-  EXPECT_EQ(0u, run.exit_code);
+  EXPECT_EQ(4u, run.exit_code);
   const std::string file_path = "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\FilePath\n";
   EXPECT_EQ(file_path + file_path + file_path + file_path +
                 "REG_get_key error Software\\Morvaine\\PLUMA\\PLUMA\\PlnCtrl\n" +
                 Refusals(ExpectedSources(false).size() + 1),
             run.err);
   ExpectCalls(ExpectedSources(false), odd + L"\\Brevant.tmp\\_Backup_");
+}
+
+// After a backup to a stick (WithStickIsRememberedOnThePC), a run without one names its date.
+TEST_F(BackupRun, WithoutStickNamesTheLastBackupToAStick) {
+  ScopedEnvironmentVariable tmp(L"TMP", kSharedTemp);
+  const auto run = RunSollux();
+  EXPECT_EQ(4u, run.exit_code) << run.out;
+  wchar_t today[16] = {};
+  const std::time_t now = std::time(nullptr);
+  std::wcsftime(today, 16, L"%Y-%m-%d", std::localtime(&now));
+  EXPECT_TRUE(run.out.ends_with(" on this PC's own disk, which does not protect against a broken "
+                                "disk. Last backup to a stick: " + test::Narrow(today) +
+                                ", 0 days ago.\n"))
+      << run.out;
+}
+
+// Without a stick, on a PC disk that the backup would leave with less than a tenth free (and
+// less than 2 GB), the batch file is not run: the figures are named, nothing is copied, and the
+// run ends with 1. The disk is a tmpfs of 8 MiB staged as F: (backup_e2e_test.sh).
+TEST_F(BackupRun, SmallDiskWithoutStickCopiesNothing) {
+  test::MakeFolders(L"F:\\tmp");
+  ScopedEnvironmentVariable tmp(L"TMP", L"F:\\tmp");
+  const std::wstring folder = L"F:\\PLUMA";
+  test::WriteFileBytes(folder + L"\\big.bin", std::string(7 << 20, 'x'));
+  SetPlumaValue(kPlumaSettings[0].key_path, kPlumaSettings[0].value_name, folder);
+  const auto run = RunSollux();
+  EXPECT_EQ(1u, run.exit_code);
+  EXPECT_NE(std::string::npos, run.out.find("Not backed up: the copy needs ")) << run.out;
+  EXPECT_NE(std::string::npos, run.out.find(", of which at least 2.0 GB must stay free for "
+                                            "Windows and your programs. Plug in a USB stick"))
+      << run.out;
+  for (const auto& call : runner_.RecordedCalls()) EXPECT_NE(L"robocopy", call.program);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
+            ::GetFileAttributesW((L"F:\\tmp\\Brevant.tmp\\_Backup_\\" + ComputerName() +
+                                  L"\\F\\PLUMA\\big.bin").c_str()));
 }
 
 }  // namespace

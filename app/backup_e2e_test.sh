@@ -27,7 +27,7 @@ run() {
 rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
-run 12 'BackupRun.WithStick*'
+run 13 'BackupRun.WithStick*'
 run 1 'RestoreRun.WithStick*'
 # The same on a Japanese Windows: Wine takes the UI language from LC_MESSAGES.
 export SOLLUX_UI_LOCALE=ja_JP.UTF-8
@@ -45,4 +45,15 @@ else
   echo "SKIPPED BackupRun.SmallStick*: tmpfs cannot be mounted here (needs root)"
 fi
 "$tools/wine-drives.sh" "$prefix"
-run 2 'BackupRun.WithoutStick*'
+run 3 'BackupRun.WithoutStick*'
+# The PC's own disk of 8 MiB, without a stick: a tmpfs staged as a hard disk F:.
+disk="$prefix.small-disk"
+mkdir -p "$disk"
+if mountpoint -q "$disk" || mount -t tmpfs -o size=8m tmpfs "$disk" 2>/dev/null; then
+  trap 'umount "$disk" "$small" 2>/dev/null || true; "$tools/wine-run.sh" --stop "$prefix"' EXIT
+  rm -rf "${disk:?}"/*
+  "$tools/wine-drives.sh" "$prefix" "f=hd:$disk"
+  run 1 'BackupRun.SmallDisk*'
+else
+  echo "SKIPPED BackupRun.SmallDisk*: tmpfs cannot be mounted here (needs root)"
+fi

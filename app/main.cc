@@ -10,6 +10,7 @@ int wmain(int argc, wchar_t** argv, wchar_t** /*envp*/) {
   sollux::SetArgumentList(argc, argv);
   // A scheduled task shows the exit code: 1 when the batch file was not written or not run (or
   // another backup to the stick was running), 2 when files are not in the backup, 3 when all
-  // is in but a folder's backup changed much (its old files are kept as versions).
+  // is in but a folder's backup changed much (its old files are kept as versions), 4 when all is
+  // in but on the PC's own disk, since no stick was plugged in.
   return static_cast<int>(sollux::PlanBackup());
 }

@@ -1,12 +1,16 @@
 #include "app/planning.h"
 
 #include "app/registry.h"
+#include "app/stick_record.h"
+#include "base/console.h"
 #include "base/environment.h"
 #include "base/file_system.h"
 #include "base/folders.h"
 #include "base/messages.h"
 #include "base/path.h"
+#include "base/system_api.h"
 #include "base/text.h"
+#include "base/time_text.h"
 #include "base/ui_text.h"
 #include "base/win.h"
 #include "job/backup_job.h"
@@ -102,14 +106,39 @@ void ConfigureBackupJob(BackupJob& job, const WString& destination) {
 
 BackupOutcome RunBackup(const WStringList& folders) {
   BackupJob job;
-  const WString destination = BackupDestination(RemovableDriveRoot());
+  const WString root = RemovableDriveRoot();
+  // Without a stick the root is the scratch folder on the PC's own disk.
+  const bool on_stick = IsDriveRoot(root);
+  const WString destination = BackupDestination(root);
   ConfigureBackupJob(job, destination);
   job.ComposeScript(folders);
+  const int64_t now = Sys().CurrentTime();
+  const std::optional<StickBackup> last = ReadLastStickBackup();
+  WString own_disk_line;
+  if (!on_stick) {
+    own_disk_line = OwnDiskLine(NormalizeSeparators(destination, L'\\'), last, now);
+    OutputLine(own_disk_line);
+  } else if (last && DaysBetween(last->ended, now) >= kStickReminderDays) {
+    OutputLine(SayCounted(Text::kStickAfterLong, DaysBetween(last->ended, now),
+                          {FormatTime(last->ended, L"%Y-%m-%d")}));
+  }
+  const BackupOutcome outcome = Mirror(job, destination, on_stick, own_disk_line);
+  if (on_stick) RecordStickBackup(root, static_cast<int>(outcome));
+  return outcome;
+}
+
+BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
+                     const WString& own_disk_line) {
   const WString computer_folder = ComputerBackupFolder(destination.c_str());
   // Held from before the look until after the check.
   MirrorGuard guard(job, destination, computer_folder);
   if (!guard.Lock()) return BackupOutcome::kNotRun;
+  if (!on_stick) guard.SetOwnDisk();
   guard.BeforeCopying();
+  if (guard.refused()) {
+    guard.AfterCopying(false);
+    return BackupOutcome::kNotRun;
+  }
   job.LeaveOut(guard.LeftOut());
   const bool ran = job.Run(SW_SHOWMAXIMIZED, true);
   guard.AfterCopying(ran);
@@ -118,10 +147,11 @@ BackupOutcome RunBackup(const WStringList& folders) {
   const DamagedCopyKeeper keep = [&guard](const WString& destination, const WString& relative) {
     return guard.KeepDamaged(destination, relative);
   };
-  if (!CheckBackup(job, computer_folder, look, keep)) {
+  if (!CheckBackup(job, computer_folder, look, keep, own_disk_line)) {
     return BackupOutcome::kNotAllInBackup;
   }
-  return look.large_change ? BackupOutcome::kLargeChange : BackupOutcome::kAllInBackup;
+  if (look.large_change) return BackupOutcome::kLargeChange;
+  return on_stick ? BackupOutcome::kAllInBackup : BackupOutcome::kOnOwnDisk;
 }
 
 }  // namespace sollux

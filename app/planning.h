@@ -16,6 +16,7 @@ enum class BackupOutcome : int {
   kNotRun = 1,          // the batch file not written, or the interpreter not started
   kNotAllInBackup = 2,  // files missing or different, or folders not checked completely
   kLargeChange = 3,     // all in the backup, but the mirror deleted or replaced much of a folder
+  kOnOwnDisk = 4,       // all in the backup, but on the PC's own disk: no stick was plugged in
 };
 
 // Gathers the folders, names the PLUMA folders that are missing, then backs them up with
@@ -27,6 +28,9 @@ void ReportMissingPlumaFolders(const WStringList& values);
 // Composes the mirror batch file for `folders`, writes it and runs it, waiting for it to end,
 // then checks what reached the backup.
 BackupOutcome RunBackup(const WStringList& folders);
+// RunBackup's mirror into `destination`, with its lock, look, batch file and check.
+BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
+                     const WString& own_disk_line);
 // The common and the user's documents, pictures, music, videos and desktop, without repeats.
 WStringList UserFolderList();
 

@@ -1,8 +1,11 @@
 #include "base/process.h"
 
 #include <cwctype>
+#include <vector>
 
+#include "base/path.h"
 #include "base/system_api.h"
+#include "base/text.h"
 #include "base/win.h"
 
 namespace sollux {
@@ -83,6 +86,23 @@ bool RunAndWait(const WString& command_line, const WString& environment, uint32_
   Sys().GetExitCodeProcess(process.hProcess, &code);
   *exit_code = code;
   return true;
+}
+
+WString FileHolders(const WString& path) {
+  std::vector<RM_PROCESS_INFO> processes;
+  if (Sys().RestartManagerList(OpenablePath(path).c_str(), &processes) != ERROR_SUCCESS) {
+    return WString();
+  }
+  WStringList names;
+  for (const RM_PROCESS_INFO& process : processes) {
+    WString name = process.strAppName;
+    WString image;
+    if (Sys().ProcessImagePath(process.Process.dwProcessId, &image)) {
+      name = name.empty() ? FileNamePart(image) : name + L" (" + FileNamePart(image) + L")";
+    }
+    if (!name.empty()) names.push_back(name);
+  }
+  return JoinWithText(UniqueInOrder(names), L", ");
 }
 
 }  // namespace sollux

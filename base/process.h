@@ -1,4 +1,5 @@
-// Starting another program in this process's console and waiting for it.
+// Starting another program in this process's console and waiting for it; the programs that
+// hold a file open.
 #ifndef SOLLUX_BASE_PROCESS_H_
 #define SOLLUX_BASE_PROCESS_H_
 
@@ -24,6 +25,10 @@ WString EnvironmentBlock(const WStringList& entries);
 // with this process's standard handles, and waits until it ends. False when the program could
 // not be started; otherwise its exit code is stored in `exit_code`.
 bool RunAndWait(const WString& command_line, const WString& environment, uint32_t* exit_code);
+
+// The programs that hold `path` open, as "Microsoft Outlook (OUTLOOK.EXE)", joined by ", ";
+// "" when none is known.
+WString FileHolders(const WString& path);
 
 }  // namespace sollux
 

@@ -218,6 +218,74 @@ BOOL RealSystemApi::GetComputerNameW(wchar_t* buffer, DWORD* size) {
 BOOL RealSystemApi::GetUserNameW(wchar_t* buffer, DWORD* size) {
   return ::GetUserNameW(buffer, size);
 }
+BOOL RealSystemApi::GetVolumeInformationW(const wchar_t* root, wchar_t* label, DWORD label_size,
+                                          DWORD* serial) {
+  return ::GetVolumeInformationW(root, label, label_size, serial, nullptr, nullptr, nullptr, 0);
+}
+
+namespace {
+
+// GetProcAddress's answer as the function it is; through void (*)() the compiler takes the
+// cast as meant.
+template <typename Function>
+Function Procedure(HMODULE module, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// rstrtmgr.dll is loaded on the first question: most runs never ask one.
+struct RestartManager {
+  decltype(&::RmStartSession) start = nullptr;
+  decltype(&::RmRegisterResources) register_files = nullptr;
+  decltype(&::RmGetList) list = nullptr;
+  decltype(&::RmEndSession) end = nullptr;
+
+  RestartManager() {
+    const HMODULE module = ::LoadLibraryW(L"rstrtmgr.dll");
+    if (module == nullptr) return;
+    start = Procedure<decltype(start)>(module, "RmStartSession");
+    register_files = Procedure<decltype(register_files)>(module, "RmRegisterResources");
+    list = Procedure<decltype(list)>(module, "RmGetList");
+    end = Procedure<decltype(end)>(module, "RmEndSession");
+  }
+  bool Loaded() const { return start && register_files && list && end; }
+};
+
+}  // namespace
+
+DWORD RealSystemApi::RestartManagerList(const wchar_t* path, std::vector<RM_PROCESS_INFO>* list) {
+  static const RestartManager manager;
+  list->clear();
+  if (!manager.Loaded()) return ERROR_CALL_NOT_IMPLEMENTED;
+  DWORD session = 0;
+  wchar_t key[CCH_RM_SESSION_KEY + 1] = {};
+  DWORD error = manager.start(&session, 0, key);
+  if (error != ERROR_SUCCESS) return error;
+  LPCWSTR files[] = {path};
+  error = manager.register_files(session, 1, files, 0, nullptr, 0, nullptr);
+  for (UINT size = 4; error == ERROR_SUCCESS || error == ERROR_MORE_DATA;) {
+    UINT needed = 0, count = size;
+    DWORD reasons = 0;
+    list->resize(size);
+    error = manager.list(session, &needed, &count, list->data(), &reasons);
+    if (error != ERROR_MORE_DATA) {
+      list->resize(error == ERROR_SUCCESS ? count : 0);
+      break;
+    }
+    size = needed;
+  }
+  manager.end(session);
+  return error;
+}
+bool RealSystemApi::ProcessImagePath(DWORD id, std::wstring* path) {
+  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  if (process == nullptr) return false;
+  wchar_t name[MAX_PATH * 2] = {};
+  DWORD size = MAX_PATH * 2;
+  const bool found = ::QueryFullProcessImageNameW(process, 0, name, &size) != FALSE;
+  ::CloseHandle(process);
+  if (found) path->assign(name, size);
+  return found;
+}
 int64_t RealSystemApi::CurrentTime() { return _time64(nullptr); }
 bool RealSystemApi::LocalTime(int64_t time, struct tm* fields) {
   const __time64_t t = time;

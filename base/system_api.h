@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "base/win.h"
 
@@ -145,6 +147,14 @@ class SystemApi {
                             int source_size, wchar_t* destination, int destination_size) = 0;
   virtual BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) = 0;
   virtual BOOL GetUserNameW(wchar_t* buffer, DWORD* size) = 0;
+  virtual BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* label, DWORD label_size,
+                                     DWORD* serial) = 0;
+  // The programs that hold `path` open, by the Restart Manager (rstrtmgr.dll, no administrator
+  // rights needed): one session of RmStartSession, RmRegisterResources, RmGetList and
+  // RmEndSession. Its error code; ERROR_SUCCESS with no programs for a file nobody holds.
+  virtual DWORD RestartManagerList(const wchar_t* path, std::vector<RM_PROCESS_INFO>* list) = 0;
+  // The full path of process `id`'s program (OpenProcess, QueryFullProcessImageNameW).
+  virtual bool ProcessImagePath(DWORD id, std::wstring* path) = 0;
   virtual int64_t CurrentTime() = 0;
   // Local calendar fields of `time`; false when the runtime cannot convert it.
   virtual bool LocalTime(int64_t time, struct tm* fields) = 0;
@@ -247,6 +257,10 @@ class RealSystemApi : public SystemApi {
                     wchar_t* destination, int destination_size) override;
   BOOL GetComputerNameW(wchar_t* buffer, DWORD* size) override;
   BOOL GetUserNameW(wchar_t* buffer, DWORD* size) override;
+  BOOL GetVolumeInformationW(const wchar_t* root, wchar_t* label, DWORD label_size,
+                             DWORD* serial) override;
+  DWORD RestartManagerList(const wchar_t* path, std::vector<RM_PROCESS_INFO>* list) override;
+  bool ProcessImagePath(DWORD id, std::wstring* path) override;
   int64_t CurrentTime() override;
   bool LocalTime(int64_t time, struct tm* fields) override;
   void Sleep(DWORD milliseconds) override;

@@ -98,6 +98,26 @@ constexpr TextForms kTable[] = {
      nullptr,
      L"バックアップには {2} の空き ({3}) より {1} 多く必要です。入りきらないファイルがあります。"
      L"空きを作るか、大きな USB メモリーを使ってください"},
+    {kNoStick,
+     L"No USB stick: backed up to {1} on this PC's own disk, which does not protect against a "
+     L"broken disk. {2}",
+     nullptr,
+     L"USB メモリがありません: この PC 自身のディスクの {1} にバックアップしました。ディスクが"
+     L"壊れたときには役に立ちません。{2}"},
+    {kLastStickBackup, L"Last backup to a stick: {1}, {n} day ago.",
+     L"Last backup to a stick: {1}, {n} days ago.",
+     L"最後に USB メモリにバックアップしたのは {1} ({n} 日前) です。"},
+    {kNeverOnStick, L"Never backed up to a stick.", nullptr,
+     L"USB メモリにバックアップしたことはまだありません。"},
+    {kStickAfterLong, L"The last backup to a stick was {n} days ago ({1}).", nullptr,
+     L"前回 USB メモリにバックアップしたのは {n} 日前 ({1}) です。"},
+    {kOwnDiskFull,
+     L"Not backed up: the copy needs {1}, and {2} has {3} free, of which at least {4} must stay "
+     L"free for Windows and your programs. Plug in a USB stick and run Sollux again.",
+     nullptr,
+     L"バックアップしませんでした: コピーには {1} 必要ですが、{2} の空きは {3} で、そのうち {4} "
+     L"以上は Windows とプログラムのために空けておく必要があります。USB メモリを差し込んでから、"
+     L"もう一度 Sollux を実行してください。"},
     {kReportTitle, L"Sollux backup check, {1}", nullptr, L"Sollux バックアップの確認 {1}"},
     {kReportComputer, L"Computer: {1}", nullptr, L"コンピューター: {1}"},
     {kReportBackup, L"Backup: {1}", nullptr, L"バックアップ先: {1}"},
@@ -161,6 +181,10 @@ constexpr TextForms kTable[] = {
      L"バックアップを確認しました: {1}、{2}、{3}"},
     {kSummaryReadBack, L"{1} read back from the stick", nullptr,
      L"USB メモリーから {1} を読み戻しました"},
+    {kHeldOpenBy, L"held open by {1}: close it and run Sollux again", nullptr,
+     L"{1} が開いています。閉じてから、もう一度 Sollux を実行してください"},
+    {kOwnDiskInHistory, L"no USB stick, on this PC's own disk", nullptr,
+     L"USB メモリなし、この PC のディスクに保存"},
     {kReadingBack, L"Reading back from {1}: {2} of {3}, {4}/s", nullptr,
      L"{1} から読み戻しています: {3} のうち {2}、{4}/s"},
     {kReadBackMended, L"{n} file read back wrong from the stick and was copied again: {1}",

@@ -42,6 +42,11 @@ enum class Text {
   kLookIncomplete,
   kOldVersionsDeleted,
   kNoRoom,
+  kNoStick,
+  kLastStickBackup,
+  kNeverOnStick,
+  kStickAfterLong,
+  kOwnDiskFull,
   // The report.
   kReportTitle,
   kReportComputer,
@@ -80,6 +85,8 @@ enum class Text {
   kSummaryAllInReadBack,
   kSummaryNotAllIn,
   kSummaryReadBack,
+  kHeldOpenBy,
+  kOwnDiskInHistory,
   // The read back.
   kReadingBack,
   kReadBackMended,

@@ -16,5 +16,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <winnetwk.h>
+#include <restartmanager.h>
 
 #endif  // SOLLUX_BASE_WIN_H_

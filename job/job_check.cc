@@ -5,6 +5,7 @@
 #include "base/link_check.h"
 #include "base/messages.h"
 #include "base/path.h"
+#include "base/process.h"
 #include "base/system_api.h"
 #include "base/ui_text.h"
 #include "job/command_line.h"
@@ -16,6 +17,8 @@
 
 namespace sollux {
 namespace {
+
+constexpr uint64_t kHolderSearchMilliseconds = 1000;
 
 // The folders of the script, checked; a line whose folder the batch file could not name copied
 // some other folder or none, and its source is only listed as not checked.
@@ -64,6 +67,19 @@ WString WriteReportFiles(const RunCheck& run, const WString& report_folder) {
   return written ? report : WString();
 }
 
+// The programs that hold the files named as missing or different, by the Restart Manager: for
+// the first of them, and for a second at most in all.
+void NameHolders(RunCheck* run) {
+  const uint64_t end = Sys().GetTickCount64() + kHolderSearchMilliseconds;
+  size_t asked = 0;
+  for (FolderCheck& folder : run->folders) {
+    for (FileMismatch& mismatch : folder.mismatches) {
+      if (asked++ == kNamedProblemLimit || Sys().GetTickCount64() >= end) return;
+      mismatch.holder = FileHolders(JoinedPath(folder.source, mismatch.relative_path));
+    }
+  }
+}
+
 }  // namespace
 
 CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
@@ -81,8 +97,10 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
 }
 
 bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look,
-                 const DamagedCopyKeeper& keep) {
+                 const DamagedCopyKeeper& keep, const WString& own_disk_line) {
   RunCheck run = CheckScriptFolders(job, report_folder, look);
+  NameHolders(&run);
+  run.own_disk_line = own_disk_line;
   ReadBackCopies(&run, keep);
   run.look_lines = look.lines;
   run.files_kept = look.files_kept;

@@ -23,9 +23,12 @@ constexpr uint32_t kMissingFilesPauseMilliseconds = 100 * 1000;
 // `look` is what the look before the copying adds to the report and the history, and names the
 // files copied in this run, which are read back from the stick with a rotating share of the
 // others; `keep` keeps a copy that reads back wrong as a version before it is copied again.
-// Neither file is read or written through a link on the stick.
+// Neither file is read or written through a link on the stick. A file named as missing or
+// different is named with the programs that hold it open, where the Restart Manager knows
+// them. `own_disk_line`, for a backup without a stick, ends the summary and goes into the report
+// and the history.
 bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look = {},
-                 const DamagedCopyKeeper& keep = nullptr);
+                 const DamagedCopyKeeper& keep = nullptr, const WString& own_disk_line = {});
 
 }  // namespace sollux
 

@@ -61,5 +61,33 @@ TEST(JobCheckTest, FolderTheBatchFileCannotNameIsNotCheckedAndFailsTheRun) {
           .substr(3)));
 }
 
+// A file that is not in the backup because a program holds it open is named with that program,
+// on the console and in the report; a file that nobody holds keeps its plain line.
+TEST(JobCheckTest, AFileHeldOpenIsNamedWithItsProgram) {
+  NoConsole machine;
+  machine.computer_name = L"PC01";
+  test::ScopedTempDir temp;
+  const std::wstring mail = temp / L"Mail";
+  const std::wstring backup = temp / L"_Backup_";
+  test::WriteFileBytes(mail + L"\\outlook.pst", "mail");
+  test::WriteFileBytes(mail + L"\\notes.txt", "notes");
+  machine.holders[mail + L"\\outlook.pst"] = {
+      {L"Microsoft Outlook", L"C:\\Program Files\\Microsoft Office\\OUTLOOK.EXE"}};
+  BackupJob job;
+  job.SetDestination(backup.c_str());
+  job.ComposeScript({mail});
+
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(CheckBackup(job, backup + L"\\PC01"));
+  const std::string output = testing::internal::GetCapturedStdout();
+  const std::string held = ": held open by Microsoft Outlook (OUTLOOK.EXE): close it and run Sollux again";
+  EXPECT_NE(std::string::npos, output.find(test::Narrow(mail) + "\\outlook.pst" + held + "\n"))
+      << output;
+  EXPECT_EQ(std::string::npos, output.find("notes.txt")) << output;
+  const std::string report = test::ReadFileBytes(backup + L"\\PC01\\Sollux-report.txt");
+  EXPECT_NE(std::string::npos, report.find("outlook.pst" + held + "\r\n")) << report;
+  EXPECT_NE(std::string::npos, report.find("notes.txt\r\n")) << report;
+}
+
 }  // namespace
 }  // namespace sollux

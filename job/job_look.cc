@@ -16,6 +16,7 @@ namespace {
 constexpr size_t kConsoleNames = 3;
 constexpr size_t kConsoleNotKept = 5;
 constexpr uint64_t kMarginPercent = 1;
+constexpr uint64_t kOwnDiskKeptFree = uint64_t{2} << 30;
 
 void AddNamed(WStringList* lines, const WStringList& names, uint64_t total) {
   for (const WString& name : names) lines->push_back(L"  " + name);
@@ -291,10 +292,14 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
   VolumeSpace& space = *volume;
   space.AskFreeSpace();
   if (!space.known) return;
-  uint64_t needed = space.total / 100 * kMarginPercent;
+  // A stick may be filled; the PC's own disk keeps a tenth, and at least 2 GB, free.
+  const uint64_t kept_free = own_disk_ ? std::max(space.total / 10, kOwnDiskKeptFree)
+                                       : space.total / 100 * kMarginPercent;
+  uint64_t copied = 0;
   for (const Folder& folder : folders_) {
-    if (!folder.left_out) needed += folder.look.room_needed;
+    if (!folder.left_out) copied += folder.look.room_needed;
   }
+  const uint64_t needed = copied + kept_free;
   if (!report_.large_change) {
     for (const WString& run : store_->EarlierRuns()) {
       if (space.available >= needed) break;
@@ -306,7 +311,13 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
       space.AskFreeSpace();
     }
   }
-  if (space.available < needed) SayRoom(needed - space.available, space.drive, space.available);
+  if (space.available >= needed) return;
+  if (!own_disk_) return SayRoom(needed - space.available, space.drive, space.available);
+  refused_ = true;
+  const WString line = Say(Text::kOwnDiskFull, {SizeText(copied), space.drive,
+                                                SizeText(space.available), SizeText(kept_free)});
+  OutputLine(line);
+  report_.lines.push_back(line);
 }
 
 void MirrorGuard::SayRoom(uint64_t shortfall, const WString& drive, uint64_t available) {

@@ -55,6 +55,10 @@ class MirrorGuard {
   std::vector<CommandFolders> LeftOut() const;
   // Moves a copy that read back wrong into this run's versions; false when it cannot.
   bool KeepDamaged(const WString& destination, const WString& relative);
+  // The backup goes to the PC's own disk, which must keep room for Windows and its programs.
+  void SetOwnDisk() { own_disk_ = true; }
+  // The copy would leave the PC's own disk too full: the batch file must not run.
+  bool refused() const { return refused_; }
 
  private:
   struct Folder {
@@ -83,6 +87,8 @@ class MirrorGuard {
   std::unique_ptr<VersionStore> store_;
   std::vector<Folder> folders_;
   bool keep_versions_ = false;
+  bool own_disk_ = false;
+  bool refused_ = false;
   LookReport report_;
 };
 

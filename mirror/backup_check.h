@@ -22,6 +22,7 @@ enum class FileProblem { kMissing, kDifferent };
 struct FileMismatch {
   WString relative_path;
   FileProblem problem;
+  WString holder{};  // the programs that hold the source open, where known
 
   bool operator==(const FileMismatch&) const = default;
 };

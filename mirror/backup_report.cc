@@ -54,6 +54,11 @@ void AddNamedLines(WStringList* lines, const WStringList& named, uint64_t total)
   }
 }
 
+// ": held open by Microsoft Outlook (OUTLOOK.EXE): close it ..." where the holder is known.
+WString HolderText(const FileMismatch& mismatch) {
+  return mismatch.holder.empty() ? WString() : L": " + Say(Text::kHeldOpenBy, {mismatch.holder});
+}
+
 WStringList FolderLines(const FolderCheck& folder) {
   WStringList lines = {L"", Say(Text::kReportFolder, {folder.source}),
                        Say(Text::kReportBackup, {folder.destination}),
@@ -69,7 +74,7 @@ WStringList FolderLines(const FolderCheck& folder) {
     WStringList named;
     for (const FileMismatch& mismatch : folder.mismatches) {
       named.push_back((mismatch.problem == FileProblem::kMissing ? missing : different) +
-                      mismatch.relative_path);
+                      mismatch.relative_path + HolderText(mismatch));
     }
     AddNamedLines(&lines, named, folder.files_not_in_backup);
   }
@@ -231,6 +236,7 @@ WString ReportText(const RunCheck& run) {
   }
   if (run.read_back_stopped) lines.insert(lines.end(), {L"", Say(Text::kReadBackStopped)});
   if (run.stick_failing) lines.insert(lines.end(), {L"", Say(Text::kStickFailing)});
+  if (!run.own_disk_line.empty()) lines.insert(lines.end(), {L"", run.own_disk_line});
   lines.insert(lines.end(), run.look_lines.begin(), run.look_lines.end());
   return JoinWithText(lines, kLineEnd) + kLineEnd;
 }
@@ -243,7 +249,8 @@ WString HistoryLine(const RunCheck& run) {
          IncompleteHistoryText(run) +
          (run.files_kept == 0 ? WString()
                               : L"; " + SayCounted(Text::kKeptInHistory, run.files_kept)) +
-         ReadBackHistoryText(run);
+         ReadBackHistoryText(run) +
+         (run.own_disk_line.empty() ? WString() : L"; " + Say(Text::kOwnDiskInHistory));
 }
 
 bool AllInBackup(const RunCheck& run) {
@@ -258,6 +265,11 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
       texts.insert(texts.begin(), SayCounted(Text::kNotInBackup, folder.files_not_in_backup));
     }
     if (!texts.empty()) lines.push_back(folder.source + L": " + JoinWithText(texts, L"; "));
+    for (const FileMismatch& mismatch : folder.mismatches) {
+      if (!mismatch.holder.empty()) {
+        lines.push_back(JoinedPath(folder.source, mismatch.relative_path) + HolderText(mismatch));
+      }
+    }
   }
   for (const WString& folder : run.not_checked) {
     lines.push_back(folder + L": " + Say(Text::kNotNamed));
@@ -268,6 +280,7 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path) {
   if (run.read_back_stopped) lines.push_back(Say(Text::kReadBackStopped));
   if (run.stick_failing) lines.push_back(Say(Text::kStickFailing));
   lines.push_back(LastSummaryLine(run, report_path));
+  if (!run.own_disk_line.empty()) lines.push_back(run.own_disk_line);
   return lines;
 }
 

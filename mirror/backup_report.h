@@ -30,6 +30,9 @@ struct RunCheck {
   // The read back: the stick returned wrong bytes or failed a read; it stopped answering.
   bool stick_failing = false;
   bool read_back_stopped = false;
+  // Without a stick, the line that says where the backup went instead, and when a stick last
+  // got one; "" for a backup to a stick.
+  WString own_disk_line{};
 };
 
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";

@@ -120,7 +120,11 @@ class Session {
       const WString when = args_.at.value_or(L"latest");
       const std::optional<WString> stamp = StampOfWhen(when);
       if (!stamp) return Refuse(Say(kRestoreWrongArgument, {L"/at:" + when}));
-      const std::optional<size_t> at = BackupAt(names, *stamp);
+      // A backup's own name chooses it, not a later one started in the same second.
+      const auto named = std::find(names.rbegin(), names.rend(), when);
+      const std::optional<size_t> at =
+          named != names.rend() ? std::optional<size_t>(names.rend() - named - 1)
+                                : BackupAt(names, *stamp);
       if (!at) return Refuse(Say(kRestoreNoSuchBackup, {when}));
       return backups[*at];
     }

@@ -123,6 +123,28 @@ DWORD FakeMachine::WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWO
   return ERROR_MORE_DATA;
 }
 
+DWORD FakeMachine::RestartManagerList(const wchar_t* path, std::vector<RM_PROCESS_INFO>* list) {
+  std::wstring name = path;
+  if (name.starts_with(L"\\\\?\\")) name.erase(0, 4);
+  list->clear();
+  const auto found = holders.find(name);
+  if (found == holders.end()) return ERROR_SUCCESS;
+  for (const Holder& holder : found->second) {
+    RM_PROCESS_INFO info = {};
+    info.Process.dwProcessId = static_cast<DWORD>(images_.size());
+    holder.app.copy(info.strAppName, CCH_RM_MAX_APP_NAME);
+    images_.push_back(holder.image);
+    list->push_back(info);
+  }
+  return ERROR_SUCCESS;
+}
+
+bool FakeMachine::ProcessImagePath(DWORD id, std::wstring* path) {
+  if (id >= images_.size() || images_[id].empty()) return false;
+  *path = images_[id];
+  return true;
+}
+
 const wchar_t* FakeMachine::GetEnv(const wchar_t* name) {
   const auto variable = variables.find(name);
   if (variable == variables.end()) return RealSystemApi::GetEnv(name);

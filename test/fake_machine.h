@@ -52,6 +52,14 @@ class FakeMachine : public RealSystemApi {
   // GetEnv's answers by variable name (in any letter case); no value for a missing variable.
   std::map<std::wstring, std::optional<std::wstring>, IgnoreCase> variables;
 
+  // The programs that hold a file open, by its path: the Restart Manager's application name and
+  // the program's path. Wine's Restart Manager finds nothing.
+  struct Holder {
+    std::wstring app;
+    std::wstring image;
+  };
+  std::map<std::wstring, std::vector<Holder>, IgnoreCase> holders;
+
   // When set to a list, the path of every existence query (status, access or attributes; a
   // \\?\ form without its prefix) is added to it.
   std::optional<std::vector<std::wstring>> existence_queries;
@@ -75,11 +83,14 @@ class FakeMachine : public RealSystemApi {
   UINT GetDriveTypeW(const wchar_t* root) override;
   DWORD WNetGetConnectionW(const wchar_t* local, wchar_t* remote, DWORD* length) override;
   const wchar_t* GetEnv(const wchar_t* name) override;
+  DWORD RestartManagerList(const wchar_t* path, std::vector<RM_PROCESS_INFO>* list) override;
+  bool ProcessImagePath(DWORD id, std::wstring* path) override;
 
  private:
   // Whether `path` exists by the list or the rule; nothing when the disk decides.
   std::optional<bool> Exists(const std::wstring& path);
 
+  std::vector<std::wstring> images_;  // by process id
   std::optional<ScopedTempDir> temp_;
   std::optional<ScopedEnvironmentVariable> tmp_;
 };

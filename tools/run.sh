@@ -82,7 +82,7 @@ backup_status=$status
 first=$(head -n 1 "$computer/Sollux-versions/Sollux-runs.txt" | tr -d '\r')
 restored="$prefix/drive_c/sollux-demo/restored"
 rm -rf "$restored"
-echo "=== Sollux-restore.exe: the PLUMA folder as at the first backup ($first), into C:\\sollux-demo\\restored ==="
+printf '%s\n' "=== Sollux-restore.exe: the PLUMA folder as at the first backup ($first), into C:\\sollux-demo\\restored ==="
 set +e
 tools/wine-run.sh "$prefix" build/release/Sollux-restore.exe "/at:$first" \
   '/folder:C:\sollux-demo\PLUMA Master' '/to:C:\sollux-demo\restored' /yes >"$output" 2>&1
