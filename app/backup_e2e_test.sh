@@ -1,6 +1,7 @@
 #!/bin/sh
-# Runs backup_e2e_tests.exe in a Wine prefix of its own: first with a USB stick as drive E:,
-# then without any removable drive. The prefix that the other tests share is never touched.
+# Runs backup_e2e_tests.exe in a Wine prefix of its own: first with a USB stick as drive E:
+# (backups, then restores from them), then on a small stick, then without any removable drive,
+# last on a small disk of the PC's own. The prefix that the other tests share is never touched.
 #
 #   backup_e2e_test.sh TOOLS_DIR PREFIX TEST_EXE
 set -eu
@@ -33,27 +34,24 @@ run 1 'RestoreRun.WithStick*'
 export SOLLUX_UI_LOCALE=ja_JP.UTF-8
 run 1 'BackupRun.WithStickSpeaks*'
 unset SOLLUX_UI_LOCALE
-# A stick of 4 MiB: a tmpfs, which root may mount on these machines.
-small="$prefix.small-stick"
-mkdir -p "$small"
-if mountpoint -q "$small" || mount -t tmpfs -o size=4m tmpfs "$small" 2>/dev/null; then
-  trap 'umount "$small" 2>/dev/null || true; "$tools/wine-run.sh" --stop "$prefix"' EXIT
-  rm -rf "${small:?}"/*
-  "$tools/wine-drives.sh" "$prefix" "e=floppy:$small"
-  run 1 'BackupRun.SmallStick*'
-else
-  echo "SKIPPED BackupRun.SmallStick*: tmpfs cannot be mounted here (needs root)"
-fi
+# in_tmpfs FOLDER SIZE DRIVE COUNT FILTER: the tests run with a tmpfs of SIZE, which root may
+# mount on these machines, as the only staged drive (DRIVE: "e=floppy" or "f=hd").
+mounted=""
+trap 'for m in $mounted; do umount "$m" 2>/dev/null || true; done; "$tools/wine-run.sh" --stop "$prefix"' EXIT
+in_tmpfs() {
+  mkdir -p "$1"
+  if ! mountpoint -q "$1" && ! mount -t tmpfs -o "size=$2" tmpfs "$1" 2>/dev/null; then
+    echo "SKIPPED $5: tmpfs cannot be mounted here (needs root)"
+    return
+  fi
+  mounted="$mounted $1"
+  rm -rf "${1:?}"/*
+  "$tools/wine-drives.sh" "$prefix" "$3:$1"
+  run "$4" "$5"
+}
+# A stick of 4 MiB.
+in_tmpfs "$prefix.small-stick" 4m e=floppy 1 'BackupRun.SmallStick*'
 "$tools/wine-drives.sh" "$prefix"
 run 3 'BackupRun.WithoutStick*'
-# The PC's own disk of 8 MiB, without a stick: a tmpfs staged as a hard disk F:.
-disk="$prefix.small-disk"
-mkdir -p "$disk"
-if mountpoint -q "$disk" || mount -t tmpfs -o size=8m tmpfs "$disk" 2>/dev/null; then
-  trap 'umount "$disk" "$small" 2>/dev/null || true; "$tools/wine-run.sh" --stop "$prefix"' EXIT
-  rm -rf "${disk:?}"/*
-  "$tools/wine-drives.sh" "$prefix" "f=hd:$disk"
-  run 1 'BackupRun.SmallDisk*'
-else
-  echo "SKIPPED BackupRun.SmallDisk*: tmpfs cannot be mounted here (needs root)"
-fi
+# The PC's own disk of 8 MiB, without a stick.
+in_tmpfs "$prefix.small-disk" 8m f=hd 1 'BackupRun.SmallDisk*'
