@@ -25,6 +25,7 @@ namespace {
 using enum Text;
 
 constexpr wchar_t kRestoredFolderName[] = L"Sollux restored ";
+constexpr uint32_t kClosingPauseMilliseconds = 100 * 1000;  // as the text of the pause says
 constexpr wchar_t kReplacedFolderName[] = L"Sollux replaced ";
 
 struct Computer {
@@ -266,7 +267,13 @@ RestoreExit RunRestore(const WStringList& arguments) {
   WString wrong;
   const std::optional<RestoreArguments> args = ParseRestoreArguments(arguments, &wrong);
   if (!args) return Stop(Say(kRestoreWrongArgument, {wrong}));
-  return Session(*args).Run();
+  const RestoreExit exit = Session(*args).Run();
+  // Started with a double click, the window would close before its last lines were read.
+  if (!args->yes && InputIsConsole()) {
+    OutputLine(Say(kPause));
+    WaitForKeyPress(kClosingPauseMilliseconds);
+  }
+  return exit;
 }
 
 }  // namespace sollux
