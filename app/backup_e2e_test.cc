@@ -318,26 +318,6 @@ TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
 }
 
 // Every file below `folder`, by its path below it, with its bytes.
-std::map<std::wstring, std::string> FilesBelow(const std::wstring& folder) {
-  std::map<std::wstring, std::string> files;
-  WIN32_FIND_DATAW data;
-  const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return files;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      files[name] = test::ReadFileBytes(folder + L"\\" + name);
-      continue;
-    }
-    for (const auto& [path, bytes] : FilesBelow(folder + L"\\" + name)) {
-      files[name + L"\\" + path] = bytes;
-    }
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return files;
-}
-
 // The runs' folders below Sollux-versions, in the order of their names.
 std::vector<std::wstring> RunFolders(const std::wstring& versions) {
   std::vector<std::wstring> runs;
@@ -373,7 +353,7 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
   const size_t earlier = RunFolders(versions).size();  // of the tests before
 
   ASSERT_EQ(0u, RunSollux().exit_code);
-  EXPECT_EQ(originals, FilesBelow(copy));
+  EXPECT_EQ(originals, test::FilesBelow(copy));
   // The first run added every file: its folder keeps nothing but their list.
   ASSERT_EQ(earlier + 1, RunFolders(versions).size());
   const std::string added =
@@ -396,19 +376,19 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
   ASSERT_EQ(earlier + 2, RunFolders(versions).size());
   EXPECT_EQ(with_list({{below_backup + L"\\gone.txt", "soon gone"},
                        {below_backup + L"\\plan.txt", "plan v1"}}),
-            FilesBelow(RunFolders(versions)[earlier + 1]));
+            test::FilesBelow(RunFolders(versions)[earlier + 1]));
   EXPECT_EQ("plan v2, longer", test::ReadFileBytes(copy + L"\\plan.txt"));
   EXPECT_NE(std::string::npos, second.out.find(": 2 files kept as versions in ")) << second.out;
 
-  std::map<std::wstring, std::string> last = FilesBelow(source);
+  std::map<std::wstring, std::string> last = test::FilesBelow(source);
   for (const auto& [name, bytes] : last) ::DeleteFileW((source + L"\\" + name).c_str());
   const auto third = RunSollux();
   EXPECT_EQ(3u, third.exit_code) << third.out;
   ASSERT_EQ(earlier + 3, RunFolders(versions).size());
   std::map<std::wstring, std::string> kept;
   for (const auto& [name, bytes] : last) kept[below_backup + L"\\" + name] = bytes;
-  EXPECT_EQ(with_list(kept), FilesBelow(RunFolders(versions)[earlier + 2]));
-  EXPECT_TRUE(FilesBelow(copy).empty());
+  EXPECT_EQ(with_list(kept), test::FilesBelow(RunFolders(versions)[earlier + 2]));
+  EXPECT_TRUE(test::FilesBelow(copy).empty());
   EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(source + L": LARGE CHANGE: "))
       << third.out;
 }
@@ -461,9 +441,9 @@ TEST_F(BackupRun, WithStickSecondRunAtOnceDoesNothing) {
   const HANDLE lock = ::CreateFileW((computer + L"\\Sollux.lock").c_str(), GENERIC_WRITE, 0,
                                     nullptr, OPEN_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-  const auto before = FilesBelow(L"E:\\_Backup_");
+  const auto before = test::FilesBelow(L"E:\\_Backup_");
   const auto run = RunSollux();
-  const auto after = FilesBelow(L"E:\\_Backup_");
+  const auto after = test::FilesBelow(L"E:\\_Backup_");
   ::CloseHandle(lock);
   EXPECT_EQ(1u, run.exit_code);
   EXPECT_EQ(MissingFolderLine() +
@@ -485,7 +465,7 @@ TEST_F(BackupRun, WithStickFollowsNoLinkOnTheStick) {
   for (const wchar_t* name : {L"lock.txt", L"report.txt", L"history.txt", L"backup\\there.txt"}) {
     test::WriteFileBytes(outside / name, "outside");
   }
-  const auto outside_before = FilesBelow(outside.path());
+  const auto outside_before = test::FilesBelow(outside.path());
   const std::wstring lock = computer + L"\\Sollux.lock";
   test::MakeFolders(lock);
   const auto folder_lock = RunSollux();
@@ -531,7 +511,7 @@ TEST_F(BackupRun, WithStickFollowsNoLinkOnTheStick) {
               run.err.find("A link on the stick, not followed: " + test::Narrow(link) + "\n"))
         << run.err;
   }
-  EXPECT_EQ(outside_before, FilesBelow(outside.path()));
+  EXPECT_EQ(outside_before, test::FilesBelow(outside.path()));
 }
 
 // A large change whose files cannot be kept as versions (Sollux-versions is a file) is not
@@ -545,7 +525,7 @@ TEST_F(BackupRun, WithStickLeavesOutALargeChangeItCannotKeep) {
   }
   ASSERT_EQ(0u, RunSollux().exit_code);
   const std::wstring copy = DestinationFor(L"E:\\_Backup_", source);
-  const auto backed_up = FilesBelow(copy);
+  const auto backed_up = test::FilesBelow(copy);
   ASSERT_EQ(15u, backed_up.size());
   const std::wstring versions = L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-versions";
   ::MoveFileExW(versions.c_str(), (versions + L" aside").c_str(), 0);
@@ -555,7 +535,7 @@ TEST_F(BackupRun, WithStickLeavesOutALargeChangeItCannotKeep) {
   ::DeleteFileW(versions.c_str());
   ::MoveFileExW((versions + L" aside").c_str(), versions.c_str(), 0);
   EXPECT_EQ(3u, run.exit_code) << run.out;
-  EXPECT_EQ(backed_up, FilesBelow(copy));
+  EXPECT_EQ(backed_up, test::FilesBelow(copy));
   const std::wstring out = FromShiftJis(run.out);
   EXPECT_NE(std::wstring::npos,
             out.find(source + L": not mirrored: the mirror would delete or replace 15 files that "
@@ -607,7 +587,7 @@ TEST_F(BackupRun, WithStickReadsBackWhatItCopied) {
                               L"0.txt\n"))
       << spoilt.out;
   EXPECT_NE(std::wstring::npos, out.find(L"The stick returned wrong bytes")) << spoilt.out;
-  EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+  EXPECT_EQ(test::FilesBelow(source), test::FilesBelow(copy));
   const auto runs = RunFolders(L"E:\\_Backup_\\" + ComputerName() + L"\\Sollux-versions");
   ASSERT_FALSE(runs.empty());
   const std::wstring below = copy.substr(std::wstring(L"E:\\_Backup_\\").size());
@@ -625,7 +605,7 @@ TEST_F(BackupRun, WithStickReadsBackWhatItCopied) {
     }
   }
   EXPECT_NE(0, found_in);
-  EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+  EXPECT_EQ(test::FilesBelow(source), test::FilesBelow(copy));
 }
 
 // A fake-capacity stick: the first backup names every copy that reads back wrong, whether the
@@ -658,7 +638,7 @@ TEST_F(BackupRun, WithStickFakeCapacityIsCaught) {
               named.find("Read back wrong and copied again (the wrong copy is kept in this run's "
                          "versions folder, below \"damaged copies\"):"))
         << named;
-    EXPECT_EQ(FilesBelow(source), FilesBelow(copy));
+    EXPECT_EQ(test::FilesBelow(source), test::FilesBelow(copy));
   }
 }
 
@@ -721,7 +701,7 @@ TEST_F(BackupRun, WithStickIsRememberedOnThePC) {
   EXPECT_EQ(0u, run.exit_code) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("The last backup to a stick was 20 days ago (")) << run.out;
   const std::string written = test::ReadFileBytes(record);
-  ASSERT_TRUE(written.starts_with(earlier)) << written;
+  ASSERT_TRUE(written.starts_with(std::string(kByteOrderMark) + earlier)) << written;
   EXPECT_TRUE(written.ends_with("\t0\r\n")) << written;
   EXPECT_EQ(3, std::count(written.begin(), written.end(), '\n')) << written;
 }

@@ -10,6 +10,7 @@
 #include "base/path.h"
 #include "base/text_file.h"
 #include "base/win.h"
+#include "script/path_rewrite.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
@@ -23,50 +24,23 @@ using Files = std::map<std::wstring, std::string>;
 
 constexpr wchar_t kBackup[] = L"E:\\_Backup_";
 
-// Every file below `folder` with its bytes, or with "<folder>" for an empty folder.
-Files FilesBelow(const std::wstring& folder) {
-  Files files;
-  WIN32_FIND_DATAW data;
-  const HANDLE find = ::FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return files;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring path = folder + L"\\" + name;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      files[name] = test::ReadFileBytes(L"\\\\?\\" + path);
-      continue;
-    }
-    for (const auto& [below, bytes] : FilesBelow(path)) files[name + L"\\" + below] = bytes;
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
-  return files;
-}
-
 void Stage(const std::wstring& folder, const Files& files) {
-  for (const auto& [name, bytes] : FilesBelow(folder)) {
+  for (const auto& [name, bytes] : test::FilesBelow(folder)) {
     if (!files.contains(name)) ::DeleteFileW((L"\\\\?\\" + folder + L"\\" + name).c_str());
   }
   for (const auto& [name, bytes] : files) {
     const std::wstring path = L"\\\\?\\" + folder + L"\\" + name;
     ::RemoveDirectoryW(path.c_str());  // a folder where a file comes, emptied above
     test::MakeFolders(DirectoryPart(path));
-    if (!FilesBelow(folder).contains(name) || test::ReadFileBytes(path) != bytes) {
+    if (!test::FilesBelow(folder).contains(name) || test::ReadFileBytes(path) != bytes) {
       test::WriteFileBytes(path, bytes);
     }
   }
 }
 
-std::wstring ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  ::GetComputerNameW(name, &size);
-  return name;
-}
-
 // The last `count` lines of the run list.
 std::vector<std::wstring> LastRuns(size_t count) {
-  const std::string list = test::ReadFileBytes(std::wstring(kBackup) + L"\\" + ComputerName() +
+  const std::string list = test::ReadFileBytes(std::wstring(kBackup) + L"\\" + MachineName() +
                                                L"\\Sollux-versions\\Sollux-runs.txt");
   std::vector<std::wstring> runs;
   size_t start = 0;
@@ -138,7 +112,7 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
     ASSERT_EQ(0u, Backup());
   }
   const std::vector<std::wstring> runs = LastRuns(states.size());
-  const Files stick = FilesBelow(kBackup);
+  const Files stick = test::FilesBelow(kBackup);
 
   test::ScopedTempDir target;
   for (size_t k = 0; k < states.size(); ++k) {
@@ -146,20 +120,20 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
     const std::wstring to = target / std::to_wstring(k);
     const auto restore = test::RunChild(
         test::RestoreProgram(), {L"/at:" + runs[k], L"/folder:" + source_ + L"\\", L"/to:" + to,
-                                 L"/computer:" + ComputerName(), L"/yes"});
+                                 L"/computer:" + MachineName(), L"/yes"});
     EXPECT_EQ(0u, restore.exit_code) << restore.out << restore.err;
-    EXPECT_EQ(states[k], FilesBelow(to + L"\\" + Place()));
+    EXPECT_EQ(states[k], test::FilesBelow(to + L"\\" + Place()));
   }
-  EXPECT_EQ(stick, FilesBelow(kBackup));
+  EXPECT_EQ(stick, test::FilesBelow(kBackup));
 
   // Asked and not answered: nothing happens.
   Stage(source_, {{L"plan.xlsx", "plan 4"}, {L"sub\\a.txt", "a folder again"}, {L"mine", "m"}});
-  const Files before = FilesBelow(source_);
+  const Files before = test::FilesBelow(source_);
   const auto asked =
       test::RunChild(test::RestoreProgram(), {L"/at:" + runs[0], L"/folder:*", L"/inplace"});
   EXPECT_EQ(1u, asked.exit_code);
   EXPECT_NE(std::string::npos, asked.err.find("Cancelled: nothing was restored.")) << asked.err;
-  EXPECT_EQ(before, FilesBelow(source_));
+  EXPECT_EQ(before, test::FilesBelow(source_));
 
   const auto in_place = test::RunChild(
       test::RestoreProgram(), {L"/at:" + runs[0], L"/folder:" + source_, L"/inplace", L"/yes"});
@@ -172,14 +146,14 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
     expected[L"Sollux replaced *\\" + name] = bytes;
   }
   Files found;
-  for (const auto& [name, bytes] : FilesBelow(source_)) {
+  for (const auto& [name, bytes] : test::FilesBelow(source_)) {
     const bool aside = name.starts_with(L"Sollux replaced ");
     found[aside ? L"Sollux replaced *" + name.substr(name.find(L'\\')) : name] = bytes;
   }
   EXPECT_EQ(expected, found);
   EXPECT_NE(std::string::npos, in_place.out.find("2 files there differ and are first moved aside"))
       << in_place.out;
-  EXPECT_EQ(stick, FilesBelow(kBackup));
+  EXPECT_EQ(stick, test::FilesBelow(kBackup));
 
   const auto into_backup = test::RunChild(
       test::RestoreProgram(), {L"/folder:*", L"/to:" + std::wstring(kBackup) + L"\\x", L"/yes"});
@@ -188,7 +162,7 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
       << into_backup.err;
 
   // A lost list of added files: the backups before its run are named and not offered.
-  const std::wstring added = std::wstring(kBackup) + L"\\" + ComputerName() +
+  const std::wstring added = std::wstring(kBackup) + L"\\" + MachineName() +
                              L"\\Sollux-versions\\" + runs[1] + L"\\Sollux-added.txt";
   ASSERT_TRUE(::MoveFileW(added.c_str(), (target / L"added").c_str()));
   const auto lost = test::RunChild(test::RestoreProgram(),

@@ -1,7 +1,6 @@
 #include "app/stick_record.h"
 
 #include <string_view>
-#include <vector>
 
 #include "base/file_system.h"
 #include "base/folders.h"
@@ -37,7 +36,9 @@ WString StickRecordLine(const StickBackup& backup, const WString& label, uint32_
 
 std::optional<StickBackup> LastStickBackup(const std::string& bytes) {
   std::optional<StickBackup> last;
-  for (const std::string_view line : ByteLines(bytes)) {
+  std::string_view text = bytes;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  for (const std::string_view line : ByteLines(text)) {
     const size_t first = line.find('\t'), final = line.rfind('\t');
     if (first == line.npos) continue;
     const std::optional<int64_t> ended = Number(line.substr(0, first));
@@ -56,17 +57,11 @@ void RecordStickBackup(const WString& stick_root, int exit_code) {
   DWORD serial = 0;
   Sys().GetVolumeInformationW(stick_root.c_str(), label, MAX_PATH + 1, &serial);
   const WString path = RecordPath();
-  const std::string existing = ReadWholeFile(path);
-  std::vector<std::string_view> lines = ByteLines(existing);
-  std::erase_if(lines, [](std::string_view line) { return line.empty(); });
-  std::string bytes;
-  for (size_t i = lines.size() > kRecordLines - 1 ? lines.size() - (kRecordLines - 1) : 0;
-       i < lines.size(); ++i) {
-    bytes.append(lines[i]) += "\r\n";
-  }
   const StickBackup backup{Sys().CurrentTime(), exit_code};
-  bytes += Utf8FileBytes(StickRecordLine(backup, label, serial) + L"\r\n").substr(3);
-  WriteWholeFile(path, bytes, L"wb");
+  WriteWholeFile(path,
+                 HistoryFileBytes(ReadWholeFile(path), StickRecordLine(backup, label, serial),
+                                  kRecordLines),
+                 L"wb");
 }
 
 std::optional<StickBackup> ReadLastStickBackup() {

@@ -68,12 +68,8 @@ int Make(const WString& backup, int files, int runs) {
 }
 
 int Floor(const WString& backup, const WString& target) {
-  const std::string list = ReadWholeFile(backup + L"\\floor-list.txt");
-  WString text(list.size(), L'\0');
-  text.resize(::MultiByteToWideChar(CP_UTF8, 0, list.data(), static_cast<int>(list.size()),
-                                    text.data(), static_cast<int>(text.size())));
   WString made;
-  for (const WString& line : SplitAtChar(text, L'\n')) {
+  for (const WString& line : SplitAtChar(FromUtf8(ReadWholeFile(backup + L"\\floor-list.txt")), L'\n')) {
     const size_t tab = line.find(L'\t');
     if (tab == WString::npos) continue;
     const WString to = target + L"\\" + line.substr(tab + 1, line.size() - tab - 2);

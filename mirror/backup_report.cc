@@ -9,11 +9,11 @@
 #include "base/system_api.h"
 #include "base/text.h"
 #include "base/time_text.h"
+#include "base/win.h"
 
 namespace sollux {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr wchar_t kLineEnd[] = L"\r\n";
 // Names shown on a console line for one list; the report names up to kNamedProblemLimit.
 constexpr size_t kConsoleNames = 3;
@@ -292,12 +292,21 @@ WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
 
 std::string Utf8FileBytes(const WString& text) { return std::string(kByteOrderMark) + Utf8(text); }
 
-std::string HistoryFileBytes(const std::string& existing, const WString& line) {
+WString FromUtf8(std::string_view bytes) {
+  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+  if (bytes.empty()) return WString();
+  const int size = static_cast<int>(bytes.size());
+  WString text(bytes.size(), L'\0');
+  text.resize(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, text.data(), size));
+  return text;
+}
+
+std::string HistoryFileBytes(const std::string& existing, const WString& line, size_t limit) {
   std::string_view rest = existing;
   if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
   std::vector<std::string_view> lines = ByteLines(rest);
   std::erase_if(lines, [](std::string_view line) { return line.empty(); });
-  const size_t kept = std::min(lines.size(), kHistoryLineLimit - 1);
+  const size_t kept = std::min(lines.size(), limit - 1);
   std::string bytes(kByteOrderMark);
   for (size_t i = lines.size() - kept; i < lines.size(); ++i) bytes.append(lines[i]) += "\r\n";
   return bytes + Utf8(line + kLineEnd);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/ui_text.h"
@@ -35,6 +36,7 @@ struct RunCheck {
   WString own_disk_line{};
 };
 
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8's
 inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";
 inline constexpr wchar_t kHistoryFileName[] = L"Sollux-history.txt";
 inline constexpr size_t kHistoryLineLimit = 1000;
@@ -57,9 +59,12 @@ WString FirstNames(const WStringList& names, uint64_t total, size_t limit);
 
 // `text` in UTF-8 after a byte order mark; a lone surrogate becomes U+FFFD.
 std::string Utf8FileBytes(const WString& text);
+// UTF-8 bytes, with or without a byte order mark, as text; what is no UTF-8 becomes U+FFFD.
+WString FromUtf8(std::string_view bytes);
 // The history file's bytes: the lines of `existing` (the file as it was, with or without a
-// byte order mark, any line ends) and `line`, the last kHistoryLineLimit of them.
-std::string HistoryFileBytes(const std::string& existing, const WString& line);
+// byte order mark, any line ends) and `line`, the last `limit` of them.
+std::string HistoryFileBytes(const std::string& existing, const WString& line,
+                             size_t limit = kHistoryLineLimit);
 
 // Write the report / append the run's line to the history. A file that cannot be written is
 // named on the standard error stream, and the answer is false.

@@ -22,6 +22,21 @@ ListedEntry EntryOf(const WIN32_FIND_DATAW& data) {
   return entry;
 }
 
+}  // namespace
+
+std::optional<ListedEntry> EntryAt(const WString& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!Sys().GetFileAttributesExW(OpenablePath(path).c_str(), &data)) return std::nullopt;
+  ListedEntry entry;
+  entry.size = Combined(data.nFileSizeHigh, data.nFileSizeLow);
+  entry.write_time =
+      Combined(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  entry.attributes = data.dwFileAttributes;
+  return entry;
+}
+
+namespace {
+
 // Errors that say the folder itself is not there. Wine answers ERROR_INVALID_NAME, Windows
 // ERROR_DIRECTORY, when the folder is a file.
 bool MeansMissing(DWORD error) {

@@ -5,6 +5,7 @@
 #define SOLLUX_MIRROR_TREE_LISTING_H_
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/win.h"
@@ -29,6 +30,10 @@ enum class ListingState { kListed, kMissing, kFailed };
 // kMissing: no such folder (or a file); kFailed: the listing could not be started or broke
 // off, and `entries` holds what came before.
 ListingState ListFolder(const WString& folder, std::vector<ListedEntry>* entries);
+
+// `path`'s size, last-write time and attributes as a listing gives them, without a name;
+// nullopt when nothing is there.
+std::optional<ListedEntry> EntryAt(const WString& path);
 
 // Whether `folder` (in the form ListingForm gives) is there: kListed for an existing folder,
 // kMissing, or kFailed when its attributes cannot be read.

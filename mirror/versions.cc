@@ -55,18 +55,8 @@ WStringList RunNames(const std::string& bytes) {
 
 // Equal as robocopy's /fft compares them; false when either is missing.
 bool SameFiles(const WString& a, const WString& b) {
-  WIN32_FILE_ATTRIBUTE_DATA x = {}, y = {};
-  if (!Sys().GetFileAttributesExW(a.c_str(), &x) || !Sys().GetFileAttributesExW(b.c_str(), &y)) {
-    return false;
-  }
-  auto entry = [](const WIN32_FILE_ATTRIBUTE_DATA& data) {
-    ListedEntry e;
-    e.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    e.write_time =
-        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-    return e;
-  };
-  return SameFile(entry(x), entry(y));
+  const std::optional<ListedEntry> x = EntryAt(a), y = EntryAt(b);
+  return x && y && SameFile(*x, *y);
 }
 
 }  // namespace

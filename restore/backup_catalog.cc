@@ -19,18 +19,8 @@
 namespace sollux {
 namespace {
 
-constexpr std::string_view kByteOrderMarkBytes = "\xEF\xBB\xBF";
 // A run's name, "2026-12-09 09.31.00", without the " (2)" of a second run in one second.
 constexpr size_t kStampLength = 19;
-
-WString FromUtf8(std::string_view bytes) {
-  if (bytes.starts_with(kByteOrderMarkBytes)) bytes.remove_prefix(kByteOrderMarkBytes.size());
-  if (bytes.empty()) return WString();
-  const int size = static_cast<int>(bytes.size());
-  WString text(bytes.size(), L'\0');
-  text.resize(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, text.data(), size));
-  return text;
-}
 
 WStringList Lines(const WString& path) {
   const std::string bytes = ReadWholeFile(path);

@@ -68,7 +68,7 @@ std::nullopt_t Refuse(const WString& line) {
 class Session {
  public:
   explicit Session(const RestoreArguments& args)
-      : args_(args), stamp_(RunFolderName(Sys().CurrentTime())) {}
+      : args_(args), stamp_(RunFolderName(Sys().CurrentTime())), backup_folders_(BackupFolders()) {}
 
   RestoreExit Run() {
     std::optional<Computer> computer = ChooseComputer();
@@ -94,7 +94,7 @@ class Session {
   std::optional<Computer> ChooseComputer() {
     std::vector<Computer> found;
     const WString mine = MachineName();
-    for (const WString& folder : BackupFolders()) {
+    for (const WString& folder : backup_folders_) {
       for (const WString& name : BackedUpComputers(folder, mine)) found.push_back({folder, name});
     }
     if (found.empty()) return Refuse(Say(kRestoreNoBackup));
@@ -199,10 +199,9 @@ class Session {
     WStringList targets;
     for (const BackedUpFolder& folder : folders) {
       const WString target = WithoutTrailingSeparatorBelowRoot(TargetOf(folder, where));
-      for (const WString& backup_folder : BackupFolders()) {
-        if (IsWithin(target, backup_folder) || IsWithin(target, computer_.backup_folder)) {
-          return Stop(Say(kRestoreTargetInBackup, {target}));
-        }
+      // The chosen backup folder is among them.
+      for (const WString& backup_folder : backup_folders_) {
+        if (IsWithin(target, backup_folder)) return Stop(Say(kRestoreTargetInBackup, {target}));
       }
       targets.push_back(target);
       const WString aside = WithTrailingSeparator(target) + kReplacedFolderName + stamp_;
@@ -258,6 +257,7 @@ class Session {
 
   const RestoreArguments args_;
   const WString stamp_;
+  const WStringList backup_folders_;  // every one found, on the sticks and on this PC
   Computer computer_;
 };
 

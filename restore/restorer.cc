@@ -107,21 +107,12 @@ class Copier {
 void LookAtTargets(std::vector<RestoreFile>* files) {
   for (RestoreFile& file : *files) {
     if (file.aside.empty()) continue;
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!Sys().GetFileAttributesExW(OpenablePath(file.target).c_str(), &data)) {
-      file.aside.clear();
-      continue;
-    }
-    ListedEntry there;
-    there.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-    there.write_time =
-        (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+    const std::optional<ListedEntry> there = EntryAt(file.target);
     ListedEntry restored;
     restored.size = file.size;
     restored.write_time = file.write_time;
-    file.same = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-                SameFile(there, restored);
-    if (file.same) file.aside.clear();
+    file.same = there && !there->IsFolder() && SameFile(*there, restored);
+    if (!there || file.same) file.aside.clear();
   }
 }
 

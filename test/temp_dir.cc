@@ -112,6 +112,25 @@ std::string ReadFileBytes(const std::wstring& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::map<std::wstring, std::string> FilesBelow(const std::wstring& folder) {
+  std::map<std::wstring, std::string> files;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileW((L"\\\\?\\" + folder + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return files;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = folder + L"\\" + name;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      files[name] = ReadFileBytes(L"\\\\?\\" + path);
+      continue;
+    }
+    for (const auto& [below, bytes] : FilesBelow(path)) files[name + L"\\" + below] = bytes;
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return files;
+}
+
 void MakeFolders(const std::wstring& path) { fs::create_directories(path); }
 
 bool SetLastWriteTime(const std::wstring& path, int64_t seconds) {

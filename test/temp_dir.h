@@ -3,6 +3,7 @@
 #define SOLLUX_TEST_TEMP_DIR_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace sollux::test {
@@ -29,6 +30,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 std::string ReadFileBytes(const std::wstring& path);
 // Creates a folder and its parents.
 void MakeFolders(const std::wstring& path);
+// Every file below `folder` (of any length) by its path below it, with its bytes.
+std::map<std::wstring, std::string> FilesBelow(const std::wstring& folder);
 // Makes `link` a Unix symbolic link to `target` (a full Windows path, or a relative one such
 // as "..\\..\\PC02"), which Wine shows as a junction or a symbolic link on an NTFS stick would
 // be; true when it was made. Such links are removed, never followed, with a ScopedTempDir.
