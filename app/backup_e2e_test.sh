@@ -24,12 +24,12 @@ run() {
 }
 
 # A stick left from an earlier run would hold copies that this run's tests must stage. D: is a
-# fixed drive that a PLUMA folder may name as a whole.
+# fixed drive that a PLUMA folder may name as a whole; F: is the stick again by another letter.
 rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
-"$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d"
+"$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d" "f=hd:$stick"
 run 13 'BackupRun.WithStick*'
-run 1 'RestoreRun.WithStick*'
+run 2 'RestoreRun.WithStick*'
 # The same on a Japanese Windows: Wine takes the UI language from LC_MESSAGES.
 export SOLLUX_UI_LOCALE=ja_JP.UTF-8
 run 1 'BackupRun.WithStickSpeaks*'

@@ -1,7 +1,6 @@
 #include "app/planning.h"
 
 #include "app/registry.h"
-#include "app/stick_record.h"
 #include "base/console.h"
 #include "base/environment.h"
 #include "base/file_system.h"
@@ -17,6 +16,7 @@
 #include "job/job_check.h"
 #include "job/job_look.h"
 #include "script/path_rewrite.h"
+#include "store/stick_record.h"
 
 namespace sollux {
 namespace {
@@ -147,7 +147,8 @@ BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
   const DamagedCopyKeeper keep = [&guard](const WString& destination, const WString& relative) {
     return guard.KeepDamaged(destination, relative);
   };
-  if (!CheckBackup(job, computer_folder, look, keep, own_disk_line)) {
+  // A backup that Sollux-restore cannot rebuild exactly is not a good one, all in or not.
+  if (!CheckBackup(job, computer_folder, look, keep, own_disk_line) || look.records_failed) {
     return BackupOutcome::kNotAllInBackup;
   }
   if (look.large_change) return BackupOutcome::kLargeChange;

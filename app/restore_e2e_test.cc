@@ -3,6 +3,8 @@
 // folder held when it was made.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include "app/registry.h"
@@ -11,6 +13,7 @@
 #include "base/text_file.h"
 #include "base/win.h"
 #include "script/path_rewrite.h"
+#include "store/record_file.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
@@ -40,13 +43,10 @@ void Stage(const std::wstring& folder, const Files& files) {
 
 // The last `count` lines of the run list.
 std::vector<std::wstring> LastRuns(size_t count) {
-  const std::string list = test::ReadFileBytes(std::wstring(kBackup) + L"\\" + MachineName() +
-                                               L"\\Sollux-versions\\Sollux-runs.txt");
-  std::vector<std::wstring> runs;
-  size_t start = 0;
-  for (size_t end; (end = list.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    runs.emplace_back(list.begin() + start, list.begin() + end);
-  }
+  WStringList runs;
+  ReadRecordLines(std::wstring(kBackup) + L"\\" + MachineName() +
+                      L"\\Sollux-versions\\Sollux-runs.txt",
+                  &runs);
   return std::vector<std::wstring>(runs.end() - count, runs.end());
 }
 
@@ -58,8 +58,14 @@ class RestoreRun : public ::testing::Test {
         tmp_(L"TMP", temp_.path()),
         mirror_(L"SOLLUX_STANDIN_MIRROR", L"1") {
     // A folder beyond 260 characters, with a Japanese name.
-    source_ = data_ / (L"\u65E5\u672C\u8A9E " + std::wstring(120, L'x') + L"\\" +
-                       std::wstring(150, L'y'));
+    UseSource(data_ / (L"\u65E5\u672C\u8A9E " + std::wstring(120, L'x') + L"\\" +
+                       std::wstring(150, L'y')));
+  }
+  ~RestoreRun() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Morvaine"); }
+
+  // The folder that PLUMA names, and so is backed up.
+  void UseSource(const std::wstring& source) {
+    source_ = source;
     test::MakeFolders(L"\\\\?\\" + source_);
     const RegistrySetting& pluma = kPlumaSettings[0];
     HKEY key = nullptr;
@@ -70,9 +76,8 @@ class RestoreRun : public ::testing::Test {
                      static_cast<DWORD>((source_.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(key);
   }
-  ~RestoreRun() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Morvaine"); }
 
-  unsigned long Backup() {
+  test::ChildOutput RunBackup() {
     test::ChildOutput run;
     for (int attempt = 0; attempt < 3; ++attempt) {
       run = test::RunChild(test::SolluxProgram(), {});
@@ -81,8 +86,9 @@ class RestoreRun : public ::testing::Test {
         break;
       }
     }
-    return run.exit_code;
+    return run;
   }
+  unsigned long Backup() { return RunBackup().exit_code; }
   // The source's place below the computer's backup folder: C\...
   std::wstring Place() const { return source_.substr(0, 1) + source_.substr(2); }
 
@@ -158,7 +164,8 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
   const auto into_backup = test::RunChild(
       test::RestoreProgram(), {L"/folder:*", L"/to:" + std::wstring(kBackup) + L"\\x", L"/yes"});
   EXPECT_EQ(1u, into_backup.exit_code);
-  EXPECT_NE(std::string::npos, into_backup.err.find("not restored into the backup itself"))
+  EXPECT_NE(std::string::npos,
+            into_backup.err.find("not restored onto the drive that holds the backup"))
       << into_backup.err;
 
   // A lost list of added files: the backups before its run are named and not offered.
@@ -174,6 +181,161 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
                                        L" can no longer be rebuilt exactly and is not offered: "
                                        L"the record of the backup of " + runs[1])))
       << lost.out;
+}
+
+// A change to the stick and what undoes it.
+struct Change {
+  std::function<void()> make = [] {};
+  std::function<void()> undo = [] {};
+};
+
+// The file's bytes replaced by what `edit` makes of them.
+Change Edit(const std::wstring& path, const std::function<std::string(std::string)>& edit) {
+  const std::string bytes = test::ReadFileBytes(path);
+  return {[=] { test::WriteFileBytes(path, edit(bytes)); },
+          [=] { test::WriteFileBytes(path, bytes); }};
+}
+// The file or folder moved away, and with `link`, a link to `link` in its place.
+Change Aside(const std::wstring& path, const std::wstring& link = L"") {
+  return {[=] {
+            ::MoveFileExW(path.c_str(), (path + L" aside").c_str(), 0);
+            if (!link.empty()) test::MakeUnixLink(path, link);
+          },
+          [=] {
+            if (!link.empty()) test::RemoveUnixLink(path);
+            ::MoveFileExW((path + L" aside").c_str(), path.c_str(), 0);
+          }};
+}
+
+// A stick tampered with after two good backups, as a hostile tester would: records that climb
+// out of the stick (with slashes or backslashes), name devices or hold garbage; links at each
+// level; missing folders and lists; a run list out of order; targets that are the stick by
+// another spelling; wrong arguments. Each is refused or named, nothing outside the target
+// changes, a restore leaves the stick as it was, and only a backup that can be rebuilt is given
+// back. Sollux.exe writes nothing through a link in the place of _Backup_ or Sollux-versions.
+TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
+  UseSource(data_ / L"Docs");
+  const Files first = {{L"a.txt", "a 1"}, {L"b.txt", "b"}};
+  const Files second = {{L"a.txt", "a 2, longer"}, {L"c.txt", "c"}};
+  for (const Files& state : {first, second}) {
+    Stage(source_, state);
+    ASSERT_EQ(0u, Backup());
+  }
+  const std::vector<std::wstring> runs = LastRuns(2);
+  const std::wstring computer = std::wstring(kBackup) + L"\\" + MachineName();
+  const std::wstring versions = computer + L"\\Sollux-versions";
+  const std::wstring folder_list = versions + L"\\Sollux-folders.txt";
+  const std::wstring mirror = computer + L"\\" + Place();
+  const test::ScopedTempDir decoy;
+  test::WriteFileBytes(decoy / L"evil.bat", "@echo evil");
+  test::WriteFileBytes(decoy / (L"sub\\" + Place() + L"\\a.txt"), "decoy");
+  const Files decoy_files = test::FilesBelow(decoy.path());
+  const std::string climbs = test::Narrow(runs[1]) + "\tC:\\decoy\t" + test::Narrow(MachineName());
+  const std::string hostile_lines =
+      climbs + "/../../../../sollux-decoy\r\n" + climbs + "\\..\\..\\sollux-decoy\r\n" + climbs +
+      "\\C\\COM1\r\n" + climbs + "\\" + std::string(100000, 'x') + "\r\n\xFF\xFE\t\x80\r\n" +
+      test::Narrow(runs[1]) + "\tE:\\.\\_Backup_\\" + test::Narrow(MachineName()) + "\\C\t" +
+      test::Narrow(MachineName()) + "\\C\t1\r\n";
+  const std::wstring at_first = L"/at:" + runs[0];
+  const std::vector<std::wstring> all = {at_first, L"/folder:*", L"/yes"};
+  const std::vector<std::wstring> source = {at_first, L"/folder:" + source_, L"/yes"};
+  const struct {
+    const char* name;
+    Change change;
+    std::vector<std::wstring> args;  // Sollux-restore's, and /to:<target> unless one is given;
+                                     // none: Sollux.exe backs up
+    std::wstring folder;             // the working folder
+    unsigned long exit;
+    std::string says;       // at least once; the hostile lines each once
+    const Files* restored;  // what the target then holds
+  } rows[] = {
+      {"hostile folder lines", Edit(folder_list, [&](std::string b) { return b + hostile_lines; }),
+       all, L"", 0, "A line that Sollux did not write, skipped: ", &first},
+      {"the run list out of order",
+       Edit(versions + L"\\Sollux-runs.txt",
+            [&](std::string) { return test::Narrow(runs[1] + L"\r\n" + runs[0] + L"\r\n"); }),
+       all, L"", 0, "Restored 2 files", &first},
+      {"/to: through a dot", {}, {at_first, L"/to:E:\\.\\_Backup_\\x", L"/yes"}, L"", 1,
+       "not restored onto the drive that holds the backup", nullptr},
+      {"/to: through a climb", {}, {at_first, L"/to:E:\\zz\\..\\_Backup_\\x", L"/yes"}, L"", 1,
+       "not restored onto the drive", nullptr},
+      {"/to: in the \\\\?\\ form", {}, {at_first, L"/to:\\\\?\\E:\\_Backup_\\x", L"/yes"}, L"", 1,
+       "not restored onto the drive", nullptr},
+      {"/to: by another letter", {}, {at_first, L"/to:F:\\_Backup_\\x", L"/yes"}, L"", 1,
+       "not restored onto the drive", nullptr},
+      {"/to: elsewhere on the stick", {}, {at_first, L"/to:E:\\restored", L"/yes"}, L"", 1,
+       "not restored onto the drive", nullptr},
+      {"/to: relative, working on the stick", {}, {at_first, L"/to:restored", L"/yes"}, L"E:\\",
+       1, "not restored onto the drive", nullptr},
+      {"an original on the stick, in place",
+       Edit(folder_list,
+            [&](std::string b) {
+              return b + test::Narrow(runs[1] + L"\tE:\\elsewhere\t" + MachineName() + L"\\" +
+                                      Place() + L"\t0\r\n");
+            }),
+       {L"/at:latest", L"/folder:E:\\elsewhere", L"/inplace", L"/yes"}, L"", 1,
+       "not restored onto the drive that holds the backup: E:\\elsewhere", nullptr},
+      {"the mirror folder missing, every folder", Aside(mirror), all, L"", 2,
+       "Not offered: the backup folder", nullptr},
+      {"the mirror folder missing", Aside(mirror), source, L"", 1, "holds no folder", nullptr},
+      {"the mirror folder a link", Aside(mirror, decoy.path()), source, L"", 1,
+       "A link on the stick, not followed: ", nullptr},
+      {"C a link", Aside(computer + L"\\C", decoy / L"sub"), source, L"", 1,
+       "A link on the stick, not followed: ", nullptr},
+      {"Sollux-versions a link, restored", Aside(versions, decoy.path()), all, L"", 1,
+       "A link on the stick, not followed: ", nullptr},
+      {"a run folder a link", Aside(versions + L"\\" + runs[1], decoy / L"sub"), all, L"", 1,
+       "can no longer be rebuilt exactly", nullptr},
+      {"a run folder missing", Aside(versions + L"\\" + runs[1]), all, L"", 1,
+       "can no longer be rebuilt exactly", nullptr},
+      {"an added list missing", Aside(versions + L"\\" + runs[1] + L"\\Sollux-added.txt"), all,
+       L"", 1, "can no longer be rebuilt exactly", nullptr},
+      {"an impossible date", {}, {L"/at:2026-13-45", L"/folder:*", L"/yes"}, L"", 1,
+       "Not understood: /at:2026-13-45", nullptr},
+      {"an impossible time", {}, {L"/at:2026-12-10 25.61.61", L"/folder:*", L"/yes"}, L"", 1,
+       "Not understood: /at:2026-12-10 25.61.61", nullptr},
+      {"a switch twice", {}, {at_first, L"/folder:*", L"/to:C:\\one", L"/to:C:\\two", L"/yes"},
+       L"", 1, "/to:C:\\two is given twice", nullptr},
+      {"_Backup_ a link", Aside(kBackup, decoy.path()), {}, L"", 2,
+       "Nothing was backed up: E:\\_Backup_ is a link on the stick", nullptr},
+      {"Sollux-versions a link, backed up", Aside(versions, decoy.path()), {}, L"", 2,
+       "Nothing was backed up: ", nullptr},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const test::ScopedTempDir target;
+    row.change.make();
+    const Files stick = test::FilesBelow(kBackup);
+    test::ChildOutput run;
+    if (row.args.empty()) {
+      ::DeleteFileW((source_ + L"\\c.txt").c_str());  // the mirror would delete its copy
+      run = RunBackup();
+      Stage(source_, second);
+    } else {
+      std::wstring command_line = test::QuoteArgument(test::RestoreProgram());
+      for (const std::wstring& argument : row.args) command_line += L" " + test::QuoteArgument(argument);
+      const bool to = std::any_of(row.args.begin(), row.args.end(),
+                                  [](const std::wstring& a) { return a.starts_with(L"/to:") || a == L"/inplace"; });
+      if (!to) command_line += L" " + test::QuoteArgument(L"/to:" + target.path());
+      test::ChildSetup setup;
+      setup.folder = row.folder;
+      setup.error_into_output = true;
+      run = test::RunChildCommandLine(test::RestoreProgram(), command_line, setup);
+      EXPECT_EQ(stick, test::FilesBelow(kBackup));
+    }
+    row.change.undo();
+    EXPECT_EQ(row.exit, run.exit_code) << run.out << run.err;
+    size_t said = 0;
+    for (size_t at = 0; (at = run.out.find(row.says, at)) != std::string::npos; at += 1) ++said;
+    EXPECT_EQ(&row == &rows[0] ? 6u : std::max<size_t>(said, 1), said) << run.out;
+    if (row.args.empty()) {
+      EXPECT_EQ(second, test::FilesBelow(mirror));
+    }
+    EXPECT_EQ(decoy_files, test::FilesBelow(decoy.path()));
+    const Files restored = test::FilesBelow(target.path());
+    EXPECT_EQ(row.restored != nullptr ? *row.restored : Files(),
+              restored.empty() ? Files() : test::FilesBelow(target / Place()));
+  }
 }
 
 }  // namespace

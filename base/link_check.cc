@@ -15,11 +15,11 @@ struct LinkCheck::Level {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// The entry itself, not what a link points to; folders too.
 // Through a link to what it points to, whose path the handle then gives; folders too.
 constexpr DWORD kOpenEntry = FILE_FLAG_BACKUP_SEMANTICS;
 
-WString FinalPath(HANDLE handle) {
+// The path of an open handle, in the \\?\ form; "" when the system cannot give it.
+WString HandlePath(HANDLE handle) {
   WString path(MAX_PATH, L'\0');
   DWORD length =
       Sys().GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
@@ -30,6 +30,16 @@ WString FinalPath(HANDLE handle) {
   }
   path.resize(length < path.size() ? length : 0);
   return path;
+}
+
+// Opened for no access at all, which another process's lock does not refuse.
+WString OpenedPath(const WString& path) {
+  const HANDLE handle =
+      Sys().CreateFileW(OpenablePath(path).c_str(), 0, kShareAll, OPEN_EXISTING, kOpenEntry);
+  if (handle == INVALID_HANDLE_VALUE) return WString();
+  WString final_path = HandlePath(handle);
+  Sys().CloseHandle(handle);
+  return final_path;
 }
 
 // The path without a \\?\ prefix, as the top is given.
@@ -47,52 +57,60 @@ WString LongForm(const WString& path) {
                                               static_cast<DWORD>(long_path.size()));
   if (length == 0 || length >= long_path.size()) return WString();
   long_path.resize(length);
-  return WithoutTrailingSeparator(WithoutLongPrefix(long_path));
+  return WithoutTrailingSeparatorBelowRoot(WithoutLongPrefix(long_path));
+}
+
+// `path` below `base`, as the system would name it when `base` is named `base_final`.
+WString Below(const WString& base_final, const WString& base, const WString& path) {
+  return WithoutTrailingSeparator(base_final) + L"\\" +
+         path.substr(WithoutTrailingSeparator(base).size() + 1);
+}
+
+WString Canonical(const WString& path) {
+  return WithoutTrailingSeparatorBelowRoot(NormalizeSeparators(WithoutLongPrefix(path), L'\\'));
 }
 
 }  // namespace
 
 LinkCheck::LinkCheck(const WString& top)
-    : top_(WithoutTrailingSeparator(NormalizeSeparators(WithoutLongPrefix(top), L'\\'))) {}
+    : top_(Canonical(top)),
+      base_(IsDriveRoot(top_) ? top_ : WithoutTrailingSeparatorBelowRoot(DirectoryPart(top_))) {}
 
-// Opened for no access at all, which another process's lock does not refuse. A link that leads
-// somewhere shows by its handle's path; one that leads nowhere, or a handle whose path the
-// system cannot give, by its attributes.
+// A link that leads somewhere shows by its handle's path; one that leads nowhere, or a handle
+// whose path the system cannot give, by its attributes.
 LinkCheck::Level LinkCheck::Ask(const WString& path) const {
   Level level;
-  const WString openable = OpenablePath(path);
-  const HANDLE handle =
-      Sys().CreateFileW(openable.c_str(), 0, kShareAll, OPEN_EXISTING, kOpenEntry);
-  if (handle != INVALID_HANDLE_VALUE) {
+  level.final_path = OpenedPath(path);
+  if (!level.final_path.empty()) {
     level.exists = true;
-    level.final_path = FinalPath(handle);
-    Sys().CloseHandle(handle);
-    if (!level.final_path.empty()) return level;
+    return level;
   }
-  const DWORD attributes = Sys().GetFileAttributesW(openable.c_str());
-  level.exists = level.exists || attributes != INVALID_FILE_ATTRIBUTES;
-  level.reparse_point =
-      attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(path).c_str());
+  level.exists = attributes != INVALID_FILE_ATTRIBUTES;
+  level.reparse_point = level.exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   return level;
 }
 
-// The system names the level as the top's path and the names below it, in any letter case.
+// The system names the level as the base's path and the names below it, in any letter case.
 bool LinkCheck::LeadsWhereNamed(const Level& level, const WString& path) const {
-  if (top_final_.empty()) top_final_ = Ask(top_).final_path;
-  if (level.final_path.empty() || top_final_.empty()) return true;
-  if (EqualsIgnoreCase(level.final_path, top_final_ + path.substr(top_.size()))) return true;
+  if (base_final_.empty()) base_final_ = OpenedPath(base_);
+  if (level.final_path.empty() || base_final_.empty()) return true;
+  if (EqualsIgnoreCase(level.final_path, Below(base_final_, base_, path))) return true;
   // A short name (PROGRA~1) given for a long one is no link: the system names the long one.
-  const WString long_path = LongForm(path), long_top = LongForm(top_);
-  return !long_path.empty() && !long_top.empty() && IsWithin(long_path, long_top) &&
-         EqualsIgnoreCase(level.final_path, top_final_ + long_path.substr(long_top.size()));
+  const WString long_path = LongForm(path), long_base = LongForm(base_);
+  return !long_path.empty() && !long_base.empty() && IsWithin(long_path, long_base) &&
+         long_path.size() > WithoutTrailingSeparator(long_base).size() &&
+         EqualsIgnoreCase(level.final_path, Below(base_final_, long_base, long_path));
 }
 
 WString LinkCheck::FirstLink(const WString& path) const {
-  const WString full =
-      WithoutTrailingSeparator(NormalizeSeparators(WithoutLongPrefix(path), L'\\'));
+  const WString full = Canonical(path);
   if (!IsWithin(full, top_)) return full;
-  WStringList levels = {full};  // from `path` up to the top
-  while (levels.back().size() > top_.size()) levels.push_back(DirectoryPart(levels.back()));
+  WStringList levels;  // from `path` up to the top
+  for (WString level = full; level.size() > WithoutTrailingSeparator(base_).size();
+       level = DirectoryPart(level)) {
+    levels.push_back(level);
+  }
   size_t deepest = 0;
   Level level;
   for (; deepest < levels.size(); ++deepest) {
@@ -107,6 +125,18 @@ WString LinkCheck::FirstLink(const WString& path) const {
     if (above.reparse_point || !LeadsWhereNamed(above, levels[i])) return levels[i];
   }
   return levels[deepest];
+}
+
+WString FinalPathOf(const WString& path) {
+  WString level = Canonical(path), below;
+  for (;;) {
+    const WString final_path = OpenedPath(level);
+    if (!final_path.empty()) return WithoutTrailingSeparator(final_path) + below;
+    const WString parent = WithoutTrailingSeparatorBelowRoot(DirectoryPart(level));
+    if (parent == level || parent.size() >= level.size() || !IsFullPath(parent)) return WString();
+    below = level.substr(WithoutTrailingSeparator(parent).size()) + below;
+    level = parent;
+  }
 }
 
 }  // namespace sollux

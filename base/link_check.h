@@ -1,8 +1,8 @@
-// Links on a stick. A junction, a symbolic link or a mount point below the backup folder leads
-// out of it, and whatever is deleted, moved or written through one happens elsewhere: on the
-// PC, or in another computer's backup. Windows marks such an entry as a reparse point. Wine
-// shows a Unix link to a file as a plain file and acts on what it points to, so a level is a
-// link too when the path of its open handle is not the path it was opened by.
+// Links on a stick. A junction, a symbolic link or a mount point on a stick leads out of it, and
+// whatever is deleted, moved or written through one happens elsewhere: on the PC, or in another
+// computer's backup. Windows marks such an entry as a reparse point. Wine shows a Unix link to
+// a file as a plain file and acts on what it points to, so a level is a link too when the path
+// of its open handle is not the path it was opened by.
 #ifndef SOLLUX_BASE_LINK_CHECK_H_
 #define SOLLUX_BASE_LINK_CHECK_H_
 
@@ -12,7 +12,8 @@ namespace sollux {
 
 class LinkCheck {
  public:
-  // `top` is the folder below which no level may be a link (E:\_Backup_), itself included.
+  // `top` is the folder below which no level may be a link (E:\_Backup_), itself included;
+  // the folder that holds it (the stick's root, or the scratch folder) is trusted.
   explicit LinkCheck(const WString& top);
 
   // The first level of `path`, from `top` down, that is a link; "" when there is none. Levels
@@ -26,9 +27,16 @@ class LinkCheck {
   bool LeadsWhereNamed(const Level& level, const WString& path) const;
 
   WString top_;
-  // The system's path of `top`, asked once it exists.
-  mutable WString top_final_;
+  WString base_;  // the folder that holds the top
+  // The system's path of the base, asked once.
+  mutable WString base_final_;
 };
+
+// `path` as the system names it: the nearest level of it that exists opened (through any link,
+// with the drive letter of its volume), the levels below that appended; "" when no level of it
+// can be opened. Two spellings of one folder (another drive letter for the same volume, "..",
+// a link) give one answer.
+WString FinalPathOf(const WString& path);
 
 }  // namespace sollux
 

@@ -73,8 +73,14 @@ TEST(LinkCheckTest, NamesTheFirstLevelThatLeadsElsewhere) {
   stick.entries[top + L"\\PC\\Sollux.lock"] = {L"C:\\Users\\anna\\secret.txt"};
   stick.entries[top + L"\\PC\\PROGRA~1\\f.txt"] = {top + L"\\PC\\Program Files\\f.txt"};
   stick.long_names[top + L"\\PC\\PROGRA~1\\f.txt"] = top + L"\\PC\\Program Files\\f.txt";
+  // The stick's root is trusted; _Backup_ itself may be a link (on another stick, F:).
+  stick.entries[L"E:\\"] = {L"E:\\"};
+  stick.entries[L"F:\\"] = {L"F:\\"};
+  stick.entries[L"F:\\_Backup_"] = {L"C:\\Users\\anna\\decoy", kLink};
+  stick.entries[L"F:\\_Backup_\\PC"] = {L"C:\\Users\\anna\\decoy\\PC"};
   const ScopedSystemApi scoped(stick);
   const LinkCheck check(top);
+  EXPECT_EQ(L"F:\\_Backup_", LinkCheck(L"F:\\_Backup_").FirstLink(L"F:\\_Backup_\\PC\\x.txt"));
   const struct {
     std::wstring path;
     std::wstring link;

@@ -50,6 +50,9 @@ DWORD RealSystemApi::GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWOR
 DWORD RealSystemApi::GetCurrentDirectoryW(DWORD size, wchar_t* buffer) {
   return ::GetCurrentDirectoryW(size, buffer);
 }
+DWORD RealSystemApi::GetFullPathNameW(const wchar_t* path, DWORD size, wchar_t* buffer) {
+  return ::GetFullPathNameW(path, size, buffer, nullptr);
+}
 UINT RealSystemApi::GetDriveTypeW(const wchar_t* root) { return ::GetDriveTypeW(root); }
 BOOL RealSystemApi::GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available,
                                         ULARGE_INTEGER* total, ULARGE_INTEGER* free) {
@@ -118,6 +121,10 @@ BOOL RealSystemApi::GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWO
                                         BOOL wait) {
   return ::GetOverlappedResult(file, overlapped, transferred, wait);
 }
+BOOL RealSystemApi::WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) {
+  return ::WriteFile(file, data, size, written, nullptr);
+}
+BOOL RealSystemApi::FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
 BOOL RealSystemApi::CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) {
   return ::CopyFileExW(from, to, nullptr, nullptr, nullptr, flags);
 }

@@ -50,6 +50,8 @@ class SystemApi {
   virtual DWORD GetTempPathW(DWORD size, wchar_t* buffer) = 0;
   virtual DWORD GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) = 0;
   virtual DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer) = 0;
+  // `path` made absolute against the current folder (of its drive), "." and ".." resolved.
+  virtual DWORD GetFullPathNameW(const wchar_t* path, DWORD size, wchar_t* buffer) = 0;
   virtual UINT GetDriveTypeW(const wchar_t* root) = 0;
   virtual BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available,
                                    ULARGE_INTEGER* total, ULARGE_INTEGER* free) = 0;
@@ -87,6 +89,9 @@ class SystemApi {
                         OVERLAPPED* overlapped) = 0;
   virtual BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                                    BOOL wait) = 0;
+  virtual BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) = 0;
+  // Writes what the system holds of the file to the device.
+  virtual BOOL FlushFileBuffers(HANDLE file) = 0;
   // Copies a file with its last-write time and attributes (no progress routine, no cancel).
   virtual BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) = 0;
   // Committed read-write pages, page-aligned; VirtualFree releases them.
@@ -181,6 +186,7 @@ class RealSystemApi : public SystemApi {
   DWORD GetTempPathW(DWORD size, wchar_t* buffer) override;
   DWORD GetLongPathNameW(const wchar_t* path, wchar_t* buffer, DWORD size) override;
   DWORD GetCurrentDirectoryW(DWORD size, wchar_t* buffer) override;
+  DWORD GetFullPathNameW(const wchar_t* path, DWORD size, wchar_t* buffer) override;
   UINT GetDriveTypeW(const wchar_t* root) override;
   BOOL GetDiskFreeSpaceExW(const wchar_t* root, ULARGE_INTEGER* available, ULARGE_INTEGER* total,
                            ULARGE_INTEGER* free) override;
@@ -212,6 +218,8 @@ class RealSystemApi : public SystemApi {
                 OVERLAPPED* overlapped) override;
   BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                            BOOL wait) override;
+  BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) override;
+  BOOL FlushFileBuffers(HANDLE file) override;
   BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override;
   void* VirtualAlloc(size_t size) override;
   BOOL VirtualFree(void* memory) override;

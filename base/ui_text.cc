@@ -50,6 +50,27 @@ constexpr TextForms kTable[] = {
      nullptr,
      L"ミラーしません: バックアップのフォルダーが USB メモリーの上のリンクの先にあり、robocopy "
      L"がリンクを通して別の場所に書き込むためです: {1}"},
+    {kRecordsBehindLink,
+     L"Nothing was backed up: {1} is a link on the stick, through which the backup's versions "
+     L"and records would be written elsewhere. Delete that link and run Sollux again.",
+     nullptr,
+     L"何もバックアップしませんでした: {1} は USB メモリーの上のリンクで、バックアップの以前の版と"
+     L"記録がリンクを通して別の場所に書き込まれるためです。そのリンクを削除して、もう一度 Sollux "
+     L"を実行してください。"},
+    {kRunNotListed,
+     L"Nothing was backed up: the list of backups {1} could not be written, and without it the "
+     L"earlier backups could no longer be got back exactly. Make room on the stick, or check "
+     L"that it can be written, and run Sollux again.",
+     nullptr,
+     L"何もバックアップしませんでした: バックアップの一覧 {1} を書き込めず、一覧がないと以前の"
+     L"バックアップを正確に戻せなくなるためです。USB メモリーに空きを作るか、書き込めることを確か"
+     L"めてから、もう一度 Sollux を実行してください。"},
+    {kRecordNotWritten,
+     L"The record {1} could not be written: Sollux-restore cannot rebuild this backup and the "
+     L"ones before it exactly.",
+     nullptr,
+     L"記録 {1} を書き込めませんでした。Sollux-restore はこのバックアップとそれ以前のバック"
+     L"アップを正確に戻せません。"},
     {kNotMirrored,
      L"not mirrored: the mirror would delete or replace {n} file that could not be kept as a "
      L"version",
@@ -245,18 +266,36 @@ constexpr TextForms kTable[] = {
      nullptr,
      L"{2} にある {1} のバックアップには、フォルダーの記録がありません (古い Sollux で作られまし"
      L"た)。そこからファイルを手でコピーしてください。"},
+    {kRestoreRecordsUnreadable,
+     L"The records of the backup of {1} in {2} cannot be read as Sollux wrote them (see above); "
+     L"nothing was restored.",
+     nullptr,
+     L"{2} にある {1} のバックアップの記録は、Sollux が書いたとおりには読めません (上に表示)。何も"
+     L"戻していません。"},
     {kRestoreNotExact,
      L"The backup of {1} can no longer be rebuilt exactly and is not offered: the record of the "
      L"backup of {2} is missing or damaged.",
      nullptr,
      L"{1} のバックアップは、{2} のバックアップの記録がないか壊れているため、正確に戻せなくなりま"
      L"した。選べません。"},
+    {kRestoreFolderMissing,
+     L"Not offered: the backup folder {1} is missing, cannot be read or holds a link, so what "
+     L"its folder held cannot be told.",
+     nullptr,
+     L"選べません: バックアップのフォルダー {1} がないか、読めないか、リンクを含むため、元のフォル"
+     L"ダーの中身がわかりません。"},
+    {kRecordLineSkipped, L"A line that Sollux did not write, skipped: {1}", nullptr,
+     L"Sollux が書いた形ではない行のため、読み飛ばしました: {1}"},
+    {kRestoreSwitchTwice, L"{1} is given twice; give it once.", nullptr,
+     L"{1} が 2 回指定されています。1 回だけ指定してください。"},
     {kRestoreNoSuchBackup, L"No backup was made at or before {1}.", nullptr,
      L"{1} 以前のバックアップはありません。"},
     {kRestoreNoSuchFolder, L"The backup of {1} holds no folder {2}.", nullptr,
      L"{1} のバックアップに、フォルダー {2} はありません。"},
     {kRestoreTargetInBackup, L"Files are not restored into the backup itself: {1}", nullptr,
      L"バックアップの中へは戻しません: {1}"},
+    {kRestoreTargetOnStick, L"Files are not restored onto the drive that holds the backup: {1}",
+     nullptr, L"バックアップのあるドライブへは戻しません: {1}"},
     {kRestoreComputers, L"Backups of these computers were found:", nullptr,
      L"次のコンピューターのバックアップが見つかりました:"},
     {kRestoreAskComputer, L"Whose files? Type a number and press Enter (Enter alone: 1):", nullptr,
@@ -298,6 +337,10 @@ constexpr TextForms kTable[] = {
      L"コピーを読み直すと内容が違いました"},
     {kRestoreNotMovedAside, L"the file there could not be moved aside, error {1}", nullptr,
      L"そこにあるファイルを移せませんでした、エラー {1}"},
+    {kRestoreNameNotWritable, L"its name cannot be written on Windows", nullptr,
+     L"Windows では書けない名前です"},
+    {kRestoreNoBackupFolder, L"its backup folder is missing or cannot be read", nullptr,
+     L"バックアップのフォルダーがないか、読めません"},
     {kRestoreMoreNotRestored, L"... and {n} more file not restored",
      L"... and {n} more files not restored", L"... ほかに {n} 個のファイルを戻せませんでした"},
     {kRestoreStickGone, L"The stick stopped answering, so the restore stopped.", nullptr,

@@ -303,7 +303,7 @@ struct MoveFolders {
       : backup(top + L"\\_Backup_"),
         computer(backup + L"\\PC"),
         data(computer + L"\\C\\data"),
-        kept(computer + L"\\" + kVersionsFolderName + L"\\" + RunFolderName(kRunTime) +
+        kept(computer + L"\\" + kVersionsFolderName + L"\\" + RunNameAt(kRunTime).Text() +
              L"\\PC\\C\\data") {}
 
   WString backup, computer, data, kept;
@@ -314,7 +314,10 @@ bool TimeKeep(const WString& top, MoveTiming* timing) {
   const MoveFolders folders(top);
   FolderLook look;
   if (!StageDoomed(folders.data, &look)) return false;
-  VersionStore store(folders.backup, folders.computer, kRunTime);
+  StickLayout layout(folders.backup, folders.computer);
+  BackupRecords records(&layout);
+  VersionStore store(&layout, &records, kRunTime);
+  store.Begin();
   FolderVersions kept;
   timing->keep.Time([&] { kept = store.Keep(look); });
   Expect(kept.files_kept == look.doomed.size(), "files kept:", kept.files_kept);

@@ -19,9 +19,11 @@
 #include "base/file_system.h"
 #include "base/path.h"
 #include "base/win.h"
-#include "mirror/backup_report.h"
 #include "restore/backup_catalog.h"
 #include "script/path_rewrite.h"
+#include "store/backup_records.h"
+#include "store/record_file.h"
+#include "store/stick_layout.h"
 
 namespace sollux {
 namespace {
@@ -29,7 +31,7 @@ namespace {
 constexpr size_t kFileBytes = 10 * 1024;
 constexpr wchar_t kOriginal[] = L"C:\\bench\\data";
 
-WString RunName(int run) { return L"2026-01-" + std::to_wstring(10 + run) + L" 10.00.00"; }
+RunName RunOf(int run) { return {{2026, 1, 10 + run, 10, 0, 0}, 1}; }
 WString Relative(int file) {
   return L"d" + std::to_wstring(file / 100) + L"\\f" + std::to_wstring(file) + L".bin";
 }
@@ -39,40 +41,40 @@ void Write(const WString& path, const std::string& bytes) {
   WriteWholeFile(path, bytes, L"wb");
 }
 
+// The records as Sollux writes them, through its own writers.
 int Make(const WString& backup, int files, int runs) {
-  const WString computer = backup + L"\\" + MachineName();
   const WString place = MachineName() + L"\\C\\bench\\data";
-  const WString versions = computer + L"\\Sollux-versions";
-  WString run_list, folder_list, added, floor;
-  for (int run = 0; run < runs; ++run) {
-    run_list += RunName(run) + L"\r\n";
-    folder_list += RunName(run) + L"\t" + kOriginal + L"\t" + place + L"\r\n";
-  }
+  StickLayout layout(backup, backup + L"\\" + MachineName());
+  BackupRecords records(&layout);
+  WStringList added, floor;
   for (int file = 0; file < files; ++file) {
     // The bytes the first backup held are in the versions of the one run that replaced them.
     const int keeper = 1 + file % (runs - 1);
-    const WString kept = versions + L"\\" + RunName(keeper) + L"\\" + place + L"\\" + Relative(file);
+    const WString kept = layout.RunFolder(RunOf(keeper)) + L"\\" + place + L"\\" + Relative(file);
     Write(kept, std::string(kFileBytes, 'a'));
     Write(backup + L"\\" + place + L"\\" + Relative(file), std::string(kFileBytes, 'b'));
-    added += place + L"\\" + Relative(file) + L"\r\n";
-    floor += kept + L"\t" + Relative(file) + L"\r\n";
+    added.push_back(place + L"\\" + Relative(file));
+    floor.push_back(kept + L"\t" + Relative(file));
   }
-  Write(versions + L"\\" + RunName(0) + L"\\Sollux-added.txt", Utf8FileBytes(added));
-  for (int run = 1; run < runs; ++run) {
-    Write(versions + L"\\" + RunName(run) + L"\\Sollux-added.txt", Utf8FileBytes(L""));
+  for (int run = 0; run < runs; ++run) {
+    const WStringList run_added = run == 0 ? added : WStringList();
+    CreateLongFolderChain(layout.RunFolder(RunOf(run)));
+    if (!records.AddRun(RunOf(run)) || !records.WriteAdded(RunOf(run), run_added) ||
+        !records.AddFolders({{RunOf(run), kOriginal, place, run_added.size()}})) {
+      return 1;
+    }
   }
-  Write(versions + L"\\Sollux-runs.txt", Utf8FileBytes(run_list).substr(3));
-  Write(versions + L"\\Sollux-folders.txt", Utf8FileBytes(folder_list).substr(3));
-  Write(backup + L"\\floor-list.txt", Utf8FileBytes(floor).substr(3));
-  return 0;
+  return ReplaceRecord(backup + L"\\floor-list.txt", floor) ? 0 : 1;
 }
 
 int Floor(const WString& backup, const WString& target) {
   WString made;
-  for (const WString& line : SplitAtChar(FromUtf8(ReadWholeFile(backup + L"\\floor-list.txt")), L'\n')) {
+  WStringList lines;
+  ReadRecordLines(backup + L"\\floor-list.txt", &lines);
+  for (const WString& line : lines) {
     const size_t tab = line.find(L'\t');
     if (tab == WString::npos) continue;
-    const WString to = target + L"\\" + line.substr(tab + 1, line.size() - tab - 2);
+    const WString to = target + L"\\" + line.substr(tab + 1);
     if (DirectoryPart(to) != made) CreateLongFolderChain(made = DirectoryPart(to));
     if (!::CopyFileExW(line.substr(0, tab).c_str(), to.c_str(), nullptr, nullptr, nullptr,
                        COPY_FILE_FAIL_IF_EXISTS)) {

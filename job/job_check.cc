@@ -2,7 +2,6 @@
 
 #include "base/console.h"
 #include "base/file_system.h"
-#include "base/link_check.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/process.h"
@@ -14,6 +13,8 @@
 #include "mirror/backup_report.h"
 #include "script/batch_script.h"
 #include "script/path_rewrite.h"
+#include "store/backup_records.h"
+#include "store/stick_layout.h"
 
 namespace sollux {
 namespace {
@@ -23,8 +24,8 @@ constexpr uint64_t kHolderSearchMilliseconds = 1000;
 // The folders of the script, checked; a line whose folder the batch file could not name copied
 // some other folder or none, and its source is only listed as not checked.
 RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder,
-                            const LookReport& look) {
-  const uint64_t turn = TakeReadBackTurn(report_folder);
+                            const LookReport& look, BackupRecords* records) {
+  const uint64_t turn = records->TakeReadBackTurn(kReadBackTurns);
   RunCheck run;
   run.time = Sys().CurrentTime();
   run.computer = MachineName();
@@ -45,26 +46,24 @@ RunCheck CheckScriptFolders(const BackupJob& job, const WString& report_folder,
   return run;
 }
 
-// A report or history file in the place of a link would be written wherever the link points.
-bool NoLinkAt(const WString& path, Text not_written) {
-  const WString link = LinkCheck(DirectoryPart(DirectoryPart(path))).FirstLink(path);
-  if (link.empty()) return true;
-  ErrorLine(Say(Text::kLinkNotFollowed, {link}));
-  ErrorLine(Say(not_written, {path}));
-  return false;
-}
-
-// The report's path, or "" when it could not be written (already said on stderr).
-WString WriteReportFiles(const RunCheck& run, const WString& report_folder) {
-  const WString folder = WithTrailingSeparator(report_folder, L'\\');
-  const WString report = folder + kReportFileName;
-  const WString history = folder + kHistoryFileName;
-  const bool report_plain = NoLinkAt(report, Text::kReportNotWritten);
-  const bool history_plain = NoLinkAt(history, Text::kHistoryNotWritten);
-  if (report_plain || history_plain) CreateDirectoryChain(report_folder);
-  const bool written = report_plain && WriteReport(report, run);
-  if (history_plain) AppendHistory(history, run);
-  return written ? report : WString();
+// The report's path, or "" when it could not be written (said on stderr). A history that could
+// not be written is said in the report too; neither is written in the place of a link, which
+// would take it wherever the link points.
+WString WriteReportFiles(const RunCheck& run, StickLayout* layout, BackupRecords* records) {
+  const WString report = layout->ComputerFile(kReportFileName);
+  const WString history = layout->ComputerFile(kHistoryFileName);
+  if (layout->Plain(layout->computer_folder())) CreateLongFolderChain(layout->computer_folder());
+  const size_t links = layout->links().size();
+  const bool history_written = records->AddHistory(HistoryLine(run));
+  const WString history_failed = history_written ? WString() : Say(Text::kHistoryNotWritten, {history});
+  const bool report_written =
+      records->WriteReport(ReportText(run) + (history_written ? L"" : history_failed + L"\r\n"));
+  for (size_t i = links; i < layout->links().size(); ++i) {
+    ErrorLine(Say(Text::kLinkNotFollowed, {layout->links()[i]}));
+  }
+  if (!report_written) ErrorLine(Say(Text::kReportNotWritten, {report}));
+  if (!history_written) ErrorLine(history_failed);
+  return report_written ? report : WString();
 }
 
 // The programs that hold the files named as missing or different, by the Restart Manager: for
@@ -98,14 +97,17 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
 
 bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look,
                  const DamagedCopyKeeper& keep, const WString& own_disk_line) {
-  RunCheck run = CheckScriptFolders(job, report_folder, look);
+  // The report's folder is the computer's in the backup folder.
+  StickLayout layout(DirectoryPart(WithoutTrailingSeparator(report_folder)), report_folder);
+  BackupRecords records(&layout);
+  RunCheck run = CheckScriptFolders(job, report_folder, look, &records);
   NameHolders(&run);
   run.own_disk_line = own_disk_line;
   ReadBackCopies(&run, keep);
   run.look_lines = look.lines;
   run.files_kept = look.files_kept;
-  run.folders_left_out = look.folders_behind_links;
-  const WString report = WriteReportFiles(run, report_folder);
+  run.folders_left_out = look.folders_left_out;
+  const WString report = WriteReportFiles(run, &layout, &records);
   OutputLines(SummaryLines(run, report));
   // A stick that returned wrong bytes once will do so again, mended copies or not.
   const bool all_in = AllInBackup(run) && !run.stick_failing;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mirror/backup_report.h"
+#include "store/record_file.h"
 #include "test/child_process.h"
 #include "test/fake_machine.h"
 #include "test/temp_dir.h"

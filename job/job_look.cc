@@ -67,10 +67,14 @@ MirrorGuard::MirrorGuard(const BackupJob& job, const WString& backup_folder,
     : job_(job),
       backup_folder_(NormalizeSeparators(backup_folder, L'\\')),
       computer_folder_(computer_folder),
-      link_check_(backup_folder_) {}
+      layout_(backup_folder_, computer_folder_),
+      records_(&layout_) {}
 
 bool MirrorGuard::Lock() {
-  lock_ = std::make_unique<BackupLock>(backup_folder_, computer_folder_);
+  // Whatever goes into the versions or the records would go wherever such a link leads.
+  blocked_ = layout_.FirstLink(layout_.versions_folder());
+  if (!blocked_.empty()) return true;
+  lock_ = std::make_unique<BackupLock>(layout_);
   if (lock_->state() == BackupLock::State::kBusy) {
     ErrorLine(Say(Text::kAnotherRunActive, {backup_folder_}));
     return false;
@@ -91,10 +95,13 @@ bool MirrorGuard::Lock() {
 void MirrorGuard::BeforeCopying() {
   ExposeCloudPlaceholders();
   VolumeSpace space(computer_folder_);
-  store_ = std::make_unique<VersionStore>(backup_folder_, computer_folder_, Sys().CurrentTime());
+  store_ = std::make_unique<VersionStore>(&layout_, &records_, Sys().CurrentTime());
+  // A run that is not listed could change the mirror unbeknown to a restore.
+  unlisted_ = blocked_.empty() && keep_versions_ && !store_->Begin();
   for (const CommandFolders& folders : job_.ScriptFolders()) {
     if (UnnamableFolders({folders}).empty()) LookAt(folders, space.facts);
   }
+  if (!blocked_.empty() || unlisted_) return SayBlocked();
   for (Folder& folder : folders_) KeepVersions(&folder);
   MakeRoom(&space);
   if (keep_versions_) {
@@ -102,9 +109,32 @@ void MirrorGuard::BeforeCopying() {
     for (const Folder& folder : folders_) {
       if (!folder.left_out && folder.link.empty()) mirrored.push_back(&folder.look);
     }
-    store_->RecordRun(mirrored);
+    SayRecordsFailed(store_->RecordRun(mirrored));
   }
   SayLinks();
+}
+
+// Nothing is mirrored: every line is left out, and the reason is said once.
+void MirrorGuard::SayBlocked() {
+  for (Folder& folder : folders_) folder.left_out = true;
+  report_.folders_left_out += folders_.size();
+  const WString line =
+      unlisted_ ? Say(Text::kRunNotListed, {layout_.VersionsFile(kRunListFileName)})
+                : Say(Text::kRecordsBehindLink, {blocked_});
+  ClearProgress();
+  OutputLine(line);
+  report_.lines.insert(report_.lines.end(), {L"", line});
+}
+
+// A record that a restore needs and that could not be written, each on a line of its own.
+void MirrorGuard::SayRecordsFailed(const WStringList& paths) {
+  SayLinks();
+  for (const WString& path : paths) {
+    const WString line = Say(Text::kRecordNotWritten, {path});
+    ErrorLine(line);
+    report_.lines.push_back(line);
+    report_.records_failed = true;
+  }
 }
 
 void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volume) {
@@ -113,8 +143,8 @@ void MirrorGuard::LookAt(const CommandFolders& folders, const VolumeFacts& volum
   };
   Folder folder;
   // Nothing is moved out of a backup folder behind a link: it lies elsewhere.
-  folder.link = link_check_.FirstLink(folders.destination);
-  if (!folder.link.empty()) {
+  folder.link = blocked_.empty() ? layout_.FirstLink(folders.destination) : blocked_;
+  if (!folder.link.empty() || unlisted_) {
     folder.look.source = folders.source;
     folder.look.destination = folders.destination;
     folders_.push_back(std::move(folder));
@@ -165,7 +195,7 @@ void MirrorGuard::SayLeftOut(const Folder& folder) {
   const WString line = folder.link.empty()
                            ? SayCounted(Text::kNotMirrored, look.files_purged + look.files_replaced)
                            : Say(Text::kBackupFolderIsLink, {folder.link});
-  if (!folder.link.empty()) ++report_.folders_behind_links;
+  if (!folder.link.empty()) ++report_.folders_left_out;
   ClearProgress();
   OutputLine(look.source + L": " + line);
   report_.lines.insert(report_.lines.end(),
@@ -175,8 +205,8 @@ void MirrorGuard::SayLeftOut(const Folder& folder) {
 // Links found where the versions would have changed something, each said once.
 void MirrorGuard::SayLinks() {
   if (!store_) return;
-  for (; links_said_ < store_->links().size(); ++links_said_) {
-    const WString line = Say(Text::kLinkNotFollowed, {store_->links()[links_said_]});
+  for (; links_said_ < layout_.links().size(); ++links_said_) {
+    const WString line = Say(Text::kLinkNotFollowed, {layout_.links()[links_said_]});
     OutputLine(line);
     report_.lines.push_back(line);
   }
@@ -301,11 +331,11 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
   }
   const uint64_t needed = copied + kept_free;
   if (!report_.large_change) {
-    for (const WString& run : store_->EarlierRuns()) {
+    for (const RunName& run : store_->EarlierRuns()) {
       if (space.available >= needed) break;
       const uint64_t files = store_->DeleteRun(run);
-      const WString line = Say(Text::kOldVersionsDeleted,
-                               {store_->versions_folder() + L"\\" + run, FileCountText(files)});
+      const WString line =
+          Say(Text::kOldVersionsDeleted, {layout_.RunFolder(run), FileCountText(files)});
       OutputLine(line);
       report_.lines.push_back(line);
       space.AskFreeSpace();
@@ -338,7 +368,7 @@ void MirrorGuard::AfterCopying(bool ran) {
       report_.files_kept = 0;
     }
   }
-  if (!ran && keep_versions_) store_->RecordNothingAdded();
+  if (!ran && keep_versions_ && !unlisted_) SayRecordsFailed(store_->RecordNothingAdded());
   SayLinks();
 }
 

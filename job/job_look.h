@@ -11,12 +11,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "base/link_check.h"
 #include "base/wstring.h"
 #include "job/backup_job.h"
 #include "mirror/backup_lock.h"
 #include "mirror/mirror_look.h"
 #include "mirror/versions.h"
+#include "store/backup_records.h"
+#include "store/stick_layout.h"
 
 namespace sollux {
 
@@ -27,8 +28,11 @@ struct LookReport {
   WStringList lines;  // the report's part, without line ends
   uint64_t files_kept = 0;
   bool large_change = false;
-  // Folders whose robocopy line was left out since their backup folder lies behind a link.
-  uint64_t folders_behind_links = 0;
+  // Folders whose robocopy line was left out since their backup folder, or the backup's
+  // records, lie behind a link, or since the run could not be recorded.
+  uint64_t folders_left_out = 0;
+  // A record that a restore needs could not be written: a backup cannot be rebuilt exactly.
+  bool records_failed = false;
   // The files that robocopy copies, below the source, by the command line's destination.
   std::map<WString, std::unordered_set<WString>> copied;
 };
@@ -42,7 +46,8 @@ class MirrorGuard {
   MirrorGuard& operator=(const MirrorGuard&) = delete;
 
   // False when another run holds the lock, or a folder or link is in its place: then it has
-  // said so, and the run must do nothing.
+  // said so, and the run must do nothing. No lock is taken through a link on the way to the
+  // backup's records, and nothing is mirrored then.
   bool Lock();
   // The look, the versions and the room, with their console lines.
   void BeforeCopying();
@@ -51,10 +56,13 @@ class MirrorGuard {
   void AfterCopying(bool ran);
   const LookReport& report() const { return report_; }
   // The command lines to leave out of the batch file: a backup folder behind a link, which
-  // robocopy would write through, and a large change that could not be kept as versions.
+  // robocopy would write through, a large change that could not be kept as versions, and every
+  // line when the backup's records lie behind a link or the run could not be listed.
   std::vector<CommandFolders> LeftOut() const;
   // Moves a copy that read back wrong into this run's versions; false when it cannot.
   bool KeepDamaged(const WString& destination, const WString& relative);
+  StickLayout& layout() { return layout_; }
+  BackupRecords& records() { return records_; }
   // The backup goes to the PC's own disk, which must keep room for Windows and its programs.
   void SetOwnDisk() { own_disk_ = true; }
   // The copy would leave the PC's own disk too full: the batch file must not run.
@@ -74,6 +82,8 @@ class MirrorGuard {
   void SayBefore(const Folder& folder);
   void SayLeftOut(const Folder& folder);
   void SayLinks();
+  void SayRecordsFailed(const WStringList& paths);
+  void SayBlocked();
   static void SayTrouble(const Folder& folder, WStringList* console, WStringList* lines);
   static void ReportLists(const FolderLook& look, WStringList* lines);
   void SayRoom(uint64_t shortfall, const WString& drive, uint64_t available);
@@ -81,7 +91,12 @@ class MirrorGuard {
   const BackupJob& job_;
   const WString backup_folder_;
   const WString computer_folder_;
-  const LinkCheck link_check_;
+  StickLayout layout_;
+  BackupRecords records_;
+  // The link on the way to the backup's records, or the run list that could not be written:
+  // nothing is mirrored.
+  WString blocked_;
+  bool unlisted_ = false;
   size_t links_said_ = 0;
   std::unique_ptr<BackupLock> lock_;
   std::unique_ptr<VersionStore> store_;

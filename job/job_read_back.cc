@@ -3,8 +3,6 @@
 #include <string>
 
 #include "base/console.h"
-#include "base/file_system.h"
-#include "base/link_check.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/ui_text.h"
@@ -118,19 +116,6 @@ class ReadBackPass {
 };
 
 }  // namespace
-
-uint64_t TakeReadBackTurn(const WString& computer_folder) {
-  const WString path = WithTrailingSeparator(computer_folder) + kReadBackTurnFileName;
-  if (!LinkCheck(DirectoryPart(WithoutTrailingSeparator(computer_folder))).Plain(path)) return 0;
-  const std::string text = ReadWholeFile(path);
-  uint64_t turn = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') break;
-    turn = (turn * 10 + static_cast<uint64_t>(c - '0')) % kReadBackTurns;
-  }
-  WriteWholeFile(path, std::to_string((turn + 1) % kReadBackTurns) + "\r\n", L"wb");
-  return turn;
-}
 
 ReadBackChoice ReadBackChoiceFor(const CommandFolders& folders, const WString& backup_folder,
                                  const LookReport& look, uint64_t turn) {

@@ -15,16 +15,11 @@
 
 namespace sollux {
 
-inline constexpr wchar_t kReadBackTurnFileName[] = L"Sollux-read-back.txt";
 // Every file of a backup is read back at least once in this many backups.
 inline constexpr uint64_t kReadBackTurns = 8;
 
 // Moves a damaged copy (below `destination`) into this run's versions; false when it cannot.
 using DamagedCopyKeeper = std::function<bool(const WString& destination, const WString& relative)>;
-
-// This run's turn of the rotation, from the count kept in the computer's folder on the stick,
-// which it then advances.
-uint64_t TakeReadBackTurn(const WString& computer_folder);
 
 // Which files of the command line's `folders` are read back: those that the look found to be
 // copied, and those whose path below `backup_folder` falls to `turn` by a stable hash.

@@ -1,7 +1,6 @@
 #include "mirror/backup_lock.h"
 
 #include "base/file_system.h"
-#include "base/link_check.h"
 #include "base/path.h"
 #include "base/system_api.h"
 
@@ -13,20 +12,21 @@ constexpr DWORD kPauseMs = 200;
 
 }  // namespace
 
-BackupLock::BackupLock(const WString& backup_folder, const WString& computer_folder)
-    : path_(WithTrailingSeparator(computer_folder) + kLockFileName) {
+BackupLock::BackupLock(const StickLayout& layout) : path_(layout.ComputerFile(kLockFileName)) {
   const WString open_path = OpenablePath(path_);
-  obstacle_ = LinkCheck(backup_folder).FirstLink(path_);
+  const WString link = layout.FirstLink(path_);
   const DWORD attributes = Sys().GetFileAttributesW(open_path.c_str());
-  if (obstacle_.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
-      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+  if (link == path_ || (link.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+                        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)) {
     obstacle_ = path_;
-  }
-  if (!obstacle_.empty()) {
     state_ = State::kNotALock;
     return;
   }
-  CreateDirectoryChain(computer_folder);
+  if (!link.empty()) {
+    error_ = ERROR_CANT_ACCESS_FILE;
+    return;
+  }
+  CreateLongFolderChain(layout.computer_folder());
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (attempt > 0) Sys().Sleep(kPauseMs);
     handle_ = Sys().CreateFileW(

@@ -8,18 +8,18 @@
 
 #include "base/win.h"
 #include "base/wstring.h"
+#include "store/stick_layout.h"
 
 namespace sollux {
-
-inline constexpr wchar_t kLockFileName[] = L"Sollux.lock";
 
 class BackupLock {
  public:
   enum class State { kHeld, kBusy, kFailed, kNotALock };
 
-  // Creates the computer's folder below `backup_folder` when it is missing (the first backup)
-  // and opens the lock, trying again for about 2 seconds while another process holds it.
-  BackupLock(const WString& backup_folder, const WString& computer_folder);
+  // Creates the computer's folder when it is missing (the first backup) and opens the lock,
+  // trying again for about 2 seconds while another process holds it. A link above the lock
+  // (the computer's folder, _Backup_) leaves it kFailed, with nothing made through the link.
+  explicit BackupLock(const StickLayout& layout);
   ~BackupLock();
   BackupLock(const BackupLock&) = delete;
   BackupLock& operator=(const BackupLock&) = delete;
@@ -27,7 +27,7 @@ class BackupLock {
   State state() const { return state_; }
   DWORD error() const { return error_; }
   const WString& path() const { return path_; }
-  // With kNotALock: the folder or link in the way (the lock, or a folder above it).
+  // With kNotALock: the folder or link in the lock's place.
   const WString& obstacle() const { return obstacle_; }
 
  private:

@@ -1,15 +1,10 @@
 #include "mirror/backup_report.h"
 
 #include <algorithm>
-#include <string_view>
 
-#include "base/file_system.h"
-#include "base/messages.h"
 #include "base/path.h"
-#include "base/system_api.h"
 #include "base/text.h"
 #include "base/time_text.h"
-#include "base/win.h"
 
 namespace sollux {
 namespace {
@@ -124,43 +119,6 @@ uint64_t ReadBackFailures(const RunCheck& run) {
     files += read_back.mended.count + read_back.damaged.count + read_back.unreadable.count;
   }
   return files;
-}
-
-void AppendUtf8(char32_t code, std::string* bytes) {
-  if (code < 0x80) {
-    *bytes += static_cast<char>(code);
-    return;
-  }
-  const int tail = code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-  static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-  *bytes += static_cast<char>(kLead[tail] | (code >> (6 * tail)));
-  for (int i = tail - 1; i >= 0; --i)
-    *bytes += static_cast<char>(0x80 | ((code >> (6 * i)) & 0x3F));
-}
-
-// Written out by hand: the C runtime's conversions follow its locale, which is "C" unless the
-// program sets another. A lone surrogate becomes U+FFFD.
-std::string Utf8(const WString& text) {
-  std::string bytes;
-  bytes.reserve(3 * text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t code = text[i];
-    const bool pair = code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() &&
-                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-    if (pair) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    AppendUtf8(code, &bytes);
-  }
-  return bytes;
-}
-
-bool WriteOrSay(const WString& path, const std::string& bytes, Text failure) {
-  const bool written = WriteWholeFile(path, bytes, L"wb");
-  if (!written) ErrorLine(Say(failure, {path}));
-  return written;
 }
 
 bool CheckedCompletely(const FolderCheck& folder) {
@@ -288,37 +246,6 @@ WString FirstNames(const WStringList& names, uint64_t total, size_t limit) {
   WStringList shown(names.begin(), names.begin() + std::min(limit, names.size()));
   WString text = JoinWithText(shown, L", ");
   return total > shown.size() ? text + L", ..." : text;
-}
-
-std::string Utf8FileBytes(const WString& text) { return std::string(kByteOrderMark) + Utf8(text); }
-
-WString FromUtf8(std::string_view bytes) {
-  if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
-  if (bytes.empty()) return WString();
-  const int size = static_cast<int>(bytes.size());
-  WString text(bytes.size(), L'\0');
-  text.resize(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), size, text.data(), size));
-  return text;
-}
-
-std::string HistoryFileBytes(const std::string& existing, const WString& line, size_t limit) {
-  std::string_view rest = existing;
-  if (rest.starts_with(kByteOrderMark)) rest.remove_prefix(kByteOrderMark.size());
-  std::vector<std::string_view> lines = ByteLines(rest);
-  std::erase_if(lines, [](std::string_view line) { return line.empty(); });
-  const size_t kept = std::min(lines.size(), limit - 1);
-  std::string bytes(kByteOrderMark);
-  for (size_t i = lines.size() - kept; i < lines.size(); ++i) bytes.append(lines[i]) += "\r\n";
-  return bytes + Utf8(line + kLineEnd);
-}
-
-bool WriteReport(const WString& path, const RunCheck& run) {
-  return WriteOrSay(path, Utf8FileBytes(ReportText(run)), Text::kReportNotWritten);
-}
-
-bool AppendHistory(const WString& path, const RunCheck& run) {
-  const std::string bytes = HistoryFileBytes(ReadWholeFile(path), HistoryLine(run));
-  return WriteOrSay(path, bytes, Text::kHistoryNotWritten);
 }
 
 }  // namespace sollux

@@ -1,12 +1,9 @@
-// What the check after a backup tells the user: a report file beside the backup, one line per
-// run in a history file, and summary lines for the console. The files are UTF-8 with a byte
-// order mark and CRLF line ends, so that Notepad shows every name as it is.
+// What the check after a backup tells the user: the text of a report file beside the backup,
+// one line per run for a history file, and summary lines for the console.
 #ifndef SOLLUX_MIRROR_BACKUP_REPORT_H_
 #define SOLLUX_MIRROR_BACKUP_REPORT_H_
 
 #include <cstdint>
-#include <string>
-#include <string_view>
 #include <vector>
 
 #include "base/ui_text.h"
@@ -36,11 +33,6 @@ struct RunCheck {
   WString own_disk_line{};
 };
 
-inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // UTF-8's
-inline constexpr wchar_t kReportFileName[] = L"Sollux-report.txt";
-inline constexpr wchar_t kHistoryFileName[] = L"Sollux-history.txt";
-inline constexpr size_t kHistoryLineLimit = 1000;
-
 // The report's text, every line ending in CRLF.
 WString ReportText(const RunCheck& run);
 // The history's line for the run, without a line end; it counts the folders not checked
@@ -56,20 +48,6 @@ WStringList SummaryLines(const RunCheck& run, const WString& report_path);
 
 // The first `limit` of `names`, joined for a console line; ", ..." when `total` is more.
 WString FirstNames(const WStringList& names, uint64_t total, size_t limit);
-
-// `text` in UTF-8 after a byte order mark; a lone surrogate becomes U+FFFD.
-std::string Utf8FileBytes(const WString& text);
-// UTF-8 bytes, with or without a byte order mark, as text; what is no UTF-8 becomes U+FFFD.
-WString FromUtf8(std::string_view bytes);
-// The history file's bytes: the lines of `existing` (the file as it was, with or without a
-// byte order mark, any line ends) and `line`, the last `limit` of them.
-std::string HistoryFileBytes(const std::string& existing, const WString& line,
-                             size_t limit = kHistoryLineLimit);
-
-// Write the report / append the run's line to the history. A file that cannot be written is
-// named on the standard error stream, and the answer is false.
-bool WriteReport(const WString& path, const RunCheck& run);
-bool AppendHistory(const WString& path, const RunCheck& run);
 
 }  // namespace sollux
 

@@ -7,15 +7,10 @@
 #include <string>
 
 #include "base/system_api.h"
-#include "test/temp_dir.h"
-#include "test/wide_error_capture.h"
+#include "store/record_file.h"
 
 namespace sollux {
 namespace {
-
-using test::ReadFileBytes;
-using test::ScopedTempDir;
-using test::WriteFileBytes;
 
 constexpr int64_t kRunTime = 1715968923;  // 2024-05-17 18:02:03 UTC
 constexpr uint64_t kGiB = uint64_t{1} << 30;
@@ -42,7 +37,7 @@ FolderCheck Folder(const WString& source, uint64_t files, uint64_t bytes, uint64
   return folder;
 }
 
-TEST(BackupReportTest, ReportFileIsUtf8WithByteOrderMarkAndCrLf) {
+TEST(BackupReportTest, ReportIsUtf8WithByteOrderMarkAndCrLf) {
   RunCheck run = {kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {}, {L"C:\\Users\\anna\\\x0416\xD800"},
                   {},       0};
   run.folders.push_back(Folder(L"C:\\Users\\anna\\Documents", 1234, 1536, 0));
@@ -55,8 +50,6 @@ TEST(BackupReportTest, ReportFileIsUtf8WithByteOrderMarkAndCrLf) {
   run.folders.push_back(photos);
   UtcClock clock;
   const ScopedSystemApi scoped(clock);
-  ScopedTempDir dir;
-  ASSERT_TRUE(WriteReport(dir / kReportFileName, run));
   EXPECT_EQ(
       "\xEF\xBB\xBF"
       "Sollux backup check, 2024-05-17 18:02:03\r\n"
@@ -82,55 +75,17 @@ TEST(BackupReportTest, ReportFileIsUtf8WithByteOrderMarkAndCrLf) {
       "\r\n"
       "Not checked (the batch file could not name them):\r\n"
       "  C:\\Users\\anna\\\xD0\x96\xEF\xBF\xBD\r\n",  // a lone surrogate as U+FFFD
-      ReadFileBytes(dir / kReportFileName));
+      Utf8FileBytes(ReportText(run)));
 }
 
-std::string Lines(int first, int last, const char* end) {
-  std::string text;
-  for (int i = first; i <= last; ++i) text += "run " + std::to_string(i) + end;
-  return text;
-}
-
-TEST(BackupReportTest, HistoryKeepsTheLastThousandLines) {
+TEST(BackupReportTest, HistoryLineCountsTheRun) {
   const RunCheck run = {
       kRunTime, L"PC01", L"E:\\_Backup_\\PC01", {Folder(L"C:\\Data", 12345, 5 * kGiB, 3)}, {},
       {},       0};
-  const std::string added =
-      "2024-05-17 18:02:03; 1 folder; 12,345 files; 5.0 GB; 3 files NOT in the backup\r\n";
-  const struct {
-    const char* name;
-    std::string before;  // the file's bytes; none without
-    std::string after;
-  } cases[] = {
-      {"new", "", "\xEF\xBB\xBF" + added},
-      {"lf, no mark", Lines(1, 2, "\n"), "\xEF\xBB\xBF" + Lines(1, 2, "\r\n") + added},
-      {"999", "\xEF\xBB\xBF" + Lines(1, 999, "\r\n"),
-       "\xEF\xBB\xBF" + Lines(1, 999, "\r\n") + added},
-      {"1000", "\xEF\xBB\xBF" + Lines(1, 1000, "\r\n"),
-       "\xEF\xBB\xBF" + Lines(2, 1000, "\r\n") + added},
-      {"1500, blank lines", "\xEF\xBB\xBF\r\n" + Lines(1, 1500, "\r\n\r\n"),
-       "\xEF\xBB\xBF" + Lines(502, 1500, "\r\n") + added},
-  };
   UtcClock clock;
   const ScopedSystemApi scoped(clock);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScopedTempDir dir;
-    if (!c.before.empty()) WriteFileBytes(dir / kHistoryFileName, c.before);
-    ASSERT_TRUE(AppendHistory(dir / kHistoryFileName, run));
-    EXPECT_EQ(c.after, ReadFileBytes(dir / kHistoryFileName));
-  }
-}
-
-TEST(BackupReportTest, FileThatCannotBeWrittenIsNamed) {
-  ScopedTempDir dir;
-  const WString report = dir / L"missing folder\\" + kReportFileName;
-  const WString history = dir / L"missing folder\\" + kHistoryFileName;
-  test::WideErrorCapture errors;
-  EXPECT_FALSE(WriteReport(report, RunCheck()));
-  EXPECT_EQ(L"The check's report could not be written: " + report + L"\n", errors.Take());
-  EXPECT_FALSE(AppendHistory(history, RunCheck()));
-  EXPECT_EQ(L"The backup history could not be written: " + history + L"\n", errors.Take());
+  EXPECT_EQ(L"2024-05-17 18:02:03; 1 folder; 12,345 files; 5.0 GB; 3 files NOT in the backup",
+            HistoryLine(run));
 }
 
 TEST(BackupReportTest, NumberTexts) {

@@ -95,24 +95,29 @@ ListingState ProbeFolder(const WString& folder) {
                                                                  : ListingState::kMissing;
 }
 
-uint64_t CountFilesBelow(const WString& folder, WStringList* unreadable) {
-  uint64_t files = 0;
-  WStringList pending = {WString()};
+WStringList WalkTree(const WString& folder, const TreeVisitor& visit) {
+  WStringList unreadable, pending = {WString()};
   std::vector<ListedEntry> entries;
   while (!pending.empty()) {
     const WString relative = pending.back();
     pending.pop_back();
     const WString path = relative.empty() ? folder : folder + L"\\" + relative;
-    if (ListFolder(path, &entries) != ListingState::kListed && unreadable != nullptr) {
-      unreadable->push_back(relative);
-    }
+    if (ListFolder(path, &entries) != ListingState::kListed) unreadable.push_back(relative);
     for (const ListedEntry& entry : entries) {
-      if (!entry.IsFolder()) ++files;
-      if (entry.IsFolder() && !entry.IsReparsePoint()) {
-        pending.push_back(relative.empty() ? entry.name : relative + L"\\" + entry.name);
-      }
+      const WString below = relative.empty() ? entry.name : relative + L"\\" + entry.name;
+      visit(below, entry);
+      if (entry.IsFolder() && !entry.IsReparsePoint()) pending.push_back(below);
     }
   }
+  return unreadable;
+}
+
+uint64_t CountFilesBelow(const WString& folder, WStringList* unreadable) {
+  uint64_t files = 0;
+  const WStringList unread = WalkTree(folder, [&files](const WString&, const ListedEntry& entry) {
+    if (!entry.IsFolder()) ++files;
+  });
+  if (unreadable != nullptr) unreadable->insert(unreadable->end(), unread.begin(), unread.end());
   return files;
 }
 

@@ -5,6 +5,7 @@
 #define SOLLUX_MIRROR_TREE_LISTING_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -38,6 +39,13 @@ std::optional<ListedEntry> EntryAt(const WString& path);
 // Whether `folder` (in the form ListingForm gives) is there: kListed for an existing folder,
 // kMissing, or kFailed when its attributes cannot be read.
 ListingState ProbeFolder(const WString& folder);
+
+// Visits every entry of the whole tree below `folder` (in the form ListingForm gives) with its
+// path below `folder`, a folder before what it holds. A folder that is a reparse point (a
+// junction, a link) is visited but never entered: what it shows lies elsewhere. Answers the
+// folders that could not be listed to the end, relative to `folder` ("" for itself).
+using TreeVisitor = std::function<void(const WString& relative, const ListedEntry& entry)>;
+WStringList WalkTree(const WString& folder, const TreeVisitor& visit);
 
 // The files of the whole tree below `folder` (in the form ListingForm gives); the folders of
 // it that could not be listed, relative to `folder`, are added to `unreadable` when given.

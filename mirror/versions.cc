@@ -1,17 +1,13 @@
 #include "mirror/versions.h"
 
 #include <algorithm>
-#include <string>
-#include <string_view>
 
 #include "base/file_system.h"
 #include "base/path.h"
 #include "base/system_api.h"
-#include "base/text.h"
-#include "base/time_text.h"
 #include "mirror/backup_check.h"
-#include "mirror/backup_report.h"
 #include "mirror/tree_listing.h"
+#include "store/safe_path.h"
 
 namespace sollux {
 namespace {
@@ -23,36 +19,6 @@ bool Exists(const WString& path) {
   return Sys().GetFileAttributesW(OpenablePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Run names are ASCII digits, blanks and full stops, with " (2)" for a second run in a second.
-std::string Narrow(const WString& name) { return std::string(name.begin(), name.end()); }
-
-// What RunFolderName makes, with " (2)" and on after it. The run list is a file on the stick
-// that anyone may edit and a pulled stick may garble: a line such as ".." must never reach
-// DeleteTree, which would delete the computer's whole backup.
-bool IsRunName(const WString& name) {
-  constexpr std::wstring_view kForm = L"0000-00-00 00.00.00";
-  if (name.size() < kForm.size()) return false;
-  for (size_t i = 0; i < kForm.size(); ++i) {
-    const bool digit = name[i] >= L'0' && name[i] <= L'9';
-    if (kForm[i] == L'0' ? !digit : name[i] != kForm[i]) return false;
-  }
-  const WString number = name.substr(kForm.size());
-  if (number.empty()) return true;
-  if (number.size() < 4 || !number.starts_with(L" (") || !number.ends_with(L')')) return false;
-  return number.find_first_not_of(L"0123456789", 2) == number.size() - 1;
-}
-
-// Line by line whatever the bytes: a line of NULs, a lone quote or garbage is skipped, and the
-// names after it still count.
-WStringList RunNames(const std::string& bytes) {
-  WStringList names;
-  for (const std::string_view line : ByteLines(bytes)) {
-    const WString name(line.begin(), line.end());
-    if (IsRunName(name)) names.push_back(name);
-  }
-  return names;
-}
-
 // Equal as robocopy's /fft compares them; false when either is missing.
 bool SameFiles(const WString& a, const WString& b) {
   const std::optional<ListedEntry> x = EntryAt(a), y = EntryAt(b);
@@ -61,116 +27,64 @@ bool SameFiles(const WString& a, const WString& b) {
 
 }  // namespace
 
-WString RunFolderName(int64_t time) { return FormatTime(time, L"%Y-%m-%d %H.%M.%S"); }
+VersionStore::VersionStore(StickLayout* layout, BackupRecords* records, int64_t time)
+    : layout_(*layout), records_(*records), run_(NextRunName(time, records->Runs())) {
+  // A run whose folder is there but which the list lacks (its line was lost) keeps its folder.
+  while (Exists(layout_.RunFolder(run_)) && run_.number < kLastRunNumber) ++run_.number;
+  run_folder_ = layout_.RunFolder(run_);
+}
 
-VersionStore::VersionStore(const WString& backup_folder, const WString& computer_folder,
-                           int64_t time)
-    : backup_folder_(WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\'))),
-      versions_folder_(WithTrailingSeparator(NormalizeSeparators(computer_folder, L'\\')) +
-                       kVersionsFolderName),
-      run_name_(RunFolderName(time)),
-      link_check_(backup_folder_) {
-  // A run in the same second as one that made no folder is listed all the same.
-  const WString list = RunListPath();
-  const WStringList listed = list.empty() ? WStringList() : RunNames(ReadWholeFile(list));
-  const WString base = run_name_;
-  for (int n = 2; Exists(versions_folder_ + L"\\" + run_name_) ||
-                  std::find(listed.begin(), listed.end(), run_name_) != listed.end();
-       ++n) {
-    run_name_ = base + L" (" + std::to_wstring(n) + L")";
+bool VersionStore::Begin() {
+  if (!Plain(run_folder_) || !CreateLongFolderChain(layout_.versions_folder()) ||
+      !records_.AddRun(run_)) {
+    return false;
   }
-  run_folder_ = versions_folder_ + L"\\" + run_name_;
-}
-
-bool VersionStore::Plain(const WString& path) {
-  const WString link = link_check_.FirstLink(path);
-  if (link.empty()) return true;
-  if (std::find(links_.begin(), links_.end(), link) == links_.end()) links_.push_back(link);
-  return false;
-}
-
-// "" when the list is a link, which is neither read nor written.
-WString VersionStore::RunListPath() {
-  const WString path = versions_folder_ + L"\\" + kRunListFileName;
-  return Plain(path) ? path : WString();
-}
-
-// A versions folder that is a link would take the moves out of the stick.
-bool VersionStore::MakeRunFolder() {
-  if (made_) return true;
-  if (!Plain(run_folder_) || !CreateLongFolderChain(run_folder_)) return false;
-  ListRun();
-  made_ = true;
+  begun_ = CreateLongFolderChain(run_folder_);
   return true;
 }
 
-// Once a run, in the order the runs were made.
-void VersionStore::ListRun() {
-  if (listed_) return;
-  listed_ = true;
-  const WString list = RunListPath();
-  if (list.empty() || !CreateLongFolderChain(versions_folder_)) return;
-  const std::string listed = ReadWholeFile(list);
-  const std::string line_end = listed.empty() || listed.ends_with('\n') ? "" : "\r\n";
-  WriteWholeFile(list, line_end + Narrow(run_name_) + "\r\n", L"ab");
-}
-
-bool VersionStore::WriteAddedList(const std::string& bytes) {
-  const WString path = run_folder_ + L"\\" + kAddedListFileName;
-  return Plain(path) && WriteWholeFile(path, bytes, L"wb");
-}
-
-void VersionStore::RecordRun(const std::vector<const FolderLook*>& looks) {
-  WString added;
+WStringList VersionStore::RecordRun(const std::vector<const FolderLook*>& looks) {
+  WStringList added, failed;
+  std::vector<FolderRecord> folders;
   for (const FolderLook* look : looks) {
     const WString destination = WithoutTrailingSeparator(look->destination);
     for (const WString& relative : look->added) {
-      const WString kept = KeptPath(destination, relative);
-      added += kept.substr(run_folder_.size() + 1) + L"\r\n";
+      added.push_back(KeptPath(destination, relative).substr(run_folder_.size() + 1));
+    }
+    const WString place = layout_.PlaceOf(destination);
+    if (!place.empty()) {
+      folders.push_back({run_, CanonicalFolder(WithoutTrailingSeparatorBelowRoot(look->source)),
+                         place, look->added.size()});
     }
   }
-  if (!added.empty()) MakeRunFolder();
-  if (made_) WriteAddedList(Utf8FileBytes(added));
-  ListRun();
-  ListFolders(looks);
-}
-
-void VersionStore::ListFolders(const std::vector<const FolderLook*>& looks) {
-  WString lines;
-  for (const FolderLook* look : looks) {
-    const WString destination = WithoutTrailingSeparator(look->destination);
-    if (destination.size() <= backup_folder_.size() || !IsWithin(destination, backup_folder_)) {
-      continue;
-    }
-    lines += run_name_ + L"\t" + WithoutTrailingSeparatorBelowRoot(look->source) + L"\t" +
-             destination.substr(backup_folder_.size() + 1) + L"\r\n";
+  if (!begun_ || !records_.WriteAdded(run_, added)) {
+    failed.push_back(run_folder_ + L"\\" + kAddedListFileName);
   }
-  const WString path = versions_folder_ + L"\\" + kFolderListFileName;
-  if (lines.empty() || !Plain(path) || !CreateLongFolderChain(versions_folder_)) return;
-  WriteWholeFile(path, Utf8FileBytes(lines).substr(3), L"ab");
+  if (!records_.AddFolders(folders)) failed.push_back(layout_.VersionsFile(kFolderListFileName));
+  return failed;
 }
 
-void VersionStore::RecordNothingAdded() {
-  if (made_) WriteAddedList(Utf8FileBytes(WString()));
+WStringList VersionStore::RecordNothingAdded() {
+  if (begun_ && records_.WriteAdded(run_, {})) return {};
+  return {run_folder_ + L"\\" + kAddedListFileName};
 }
 
 // E:\_Backup_\PC01\C\Users\anna\Documents and plan.xlsx:
 // <run>\PC01\C\Users\anna\Documents\plan.xlsx
 WString VersionStore::KeptPath(const WString& destination, const WString& relative) const {
   const WString full = JoinedPath(WithoutTrailingSeparator(destination), relative);
-  WString below = full;
-  if (below.size() > backup_folder_.size() &&
-      EqualsIgnoreCase(below.substr(0, backup_folder_.size()), backup_folder_) &&
-      below[backup_folder_.size()] == L'\\') {
-    below = below.substr(backup_folder_.size() + 1);
-  } else {
-    below = JoinWithChar(SplitText(below, L":"), L'\\');  // not below the backup folder
-  }
+  WString below = layout_.PlaceOf(full);
+  // Not below the backup folder.
+  if (below.empty()) below = JoinWithChar(SplitText(full, L":"), L'\\');
   return run_folder_ + L"\\" + below;
 }
 
+// Neither the entry nor the folder it goes to may lie behind a link: a move through one would
+// take the entry off the stick.
 bool VersionStore::Move(const WString& from, const WString& to) {
-  if (!Plain(from) || !CreateLongFolderChain(DirectoryPart(to))) return false;
+  if (!Plain(from) || !Plain(DirectoryPart(to)) || !CreateLongFolderChain(DirectoryPart(to))) {
+    return false;
+  }
   return Sys().MoveFileExW(OpenablePath(from).c_str(), OpenablePath(to).c_str(), kRenameOnly) !=
          FALSE;
 }
@@ -178,7 +92,7 @@ bool VersionStore::Move(const WString& from, const WString& to) {
 void VersionStore::NotKept(const WString& path, uint64_t files, FolderVersions* result) {
   result->not_kept += files;
   if (result->not_kept_names.size() < kNamedProblemLimit) result->not_kept_names.push_back(path);
-  if (!Exists(versions_folder_)) result->stopped = true;
+  if (!Exists(layout_.versions_folder())) result->stopped = true;
 }
 
 // A folder that cannot move whole (a file inside is open) moves entry by entry; a junction
@@ -211,7 +125,7 @@ FolderVersions VersionStore::Keep(const FolderLook& look) {
     if (result.stopped) break;
     const WString from =
         JoinedPath(WithoutTrailingSeparator(look.destination), entry.relative_path);
-    if (!MakeRunFolder()) {
+    if (!begun_) {
       NotKept(from, entry.files, &result);
       continue;
     }
@@ -234,17 +148,18 @@ FolderVersions VersionStore::Keep(const FolderLook& look) {
 uint64_t VersionStore::RestoreMissing(const FolderLook& look, const FolderVersions& kept) {
   uint64_t restored = 0;
   for (const WString& relative : kept.replaced_kept) {
-    const WString place =
-        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.destination), relative));
-    const WString kept_path = OpenablePath(KeptPath(look.destination, relative));
-    const WString source =
-        OpenablePath(JoinedPath(WithoutTrailingSeparator(look.source), relative));
+    const WString place = JoinedPath(WithoutTrailingSeparator(look.destination), relative);
+    const WString kept_path = KeptPath(look.destination, relative);
+    const WString source = JoinedPath(WithoutTrailingSeparator(look.source), relative);
     if (!Exists(kept_path) || !Exists(source) || SameFiles(source, place)) continue;
-    if (!Plain(JoinedPath(WithoutTrailingSeparator(look.destination), relative))) continue;
     // No copy, or a partial or stale one (the stick full, the file held open).
-    Sys().SetFileAttributesW(place.c_str(), FILE_ATTRIBUTE_NORMAL);
-    Sys().DeleteFileW(place.c_str());
-    if (Sys().MoveFileExW(kept_path.c_str(), place.c_str(), kRenameOnly)) ++restored;
+    if (!Plain(place) || !Plain(kept_path)) continue;
+    Sys().SetFileAttributesW(OpenablePath(place).c_str(), FILE_ATTRIBUTE_NORMAL);
+    Sys().DeleteFileW(OpenablePath(place).c_str());
+    if (Sys().MoveFileExW(OpenablePath(kept_path).c_str(), OpenablePath(place).c_str(),
+                          kRenameOnly)) {
+      ++restored;
+    }
   }
   return restored;
 }
@@ -266,22 +181,17 @@ void VersionStore::PutBack(const FolderLook& look) {
 }
 
 bool VersionStore::KeepDamaged(const WString& destination, const WString& relative) {
-  if (!MakeRunFolder()) return false;
+  if (!begun_) return false;
   const WString kept = KeptPath(destination, relative);
   const WString to =
       run_folder_ + L"\\" + kDamagedCopiesFolderName + kept.substr(run_folder_.size());
   return Move(JoinedPath(WithoutTrailingSeparator(destination), relative), to);
 }
 
-WStringList VersionStore::EarlierRuns() {
-  WStringList runs;
-  const WString list = RunListPath();
-  if (list.empty()) return runs;
-  for (const WString& name : RunNames(ReadWholeFile(list))) {
-    if (name != run_name_ && std::find(runs.begin(), runs.end(), name) == runs.end() &&
-        Exists(versions_folder_ + L"\\" + name)) {
-      runs.push_back(name);
-    }
+std::vector<RunName> VersionStore::EarlierRuns() {
+  std::vector<RunName> runs;
+  for (const RunName& run : records_.Runs()) {
+    if (run != run_ && Exists(layout_.RunFolder(run))) runs.push_back(run);
   }
   return runs;
 }
@@ -294,26 +204,20 @@ uint64_t VersionStore::DeleteTree(const WString& top) {
       !Plain(top)) {
     return 0;
   }
+  const WString listed = ListingForm(top);
   uint64_t files = 0;
-  WStringList pending = {ListingForm(top)}, folders;
-  std::vector<ListedEntry> entries;
-  while (!pending.empty()) {
-    const WString folder = pending.back();
-    pending.pop_back();
-    folders.push_back(folder);
-    ListFolder(folder, &entries);
-    for (const ListedEntry& entry : entries) {
-      const WString path = folder + L"\\" + entry.name;
-      if (!Plain(path)) continue;
-      if (entry.IsFolder()) {
-        pending.push_back(path);
-        continue;
-      }
-      Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      // Files at a run's top are its records (the added list), not versions.
-      if (Sys().DeleteFileW(path.c_str()) && folder != folders.front()) ++files;
+  WStringList folders = {listed};
+  WalkTree(listed, [&](const WString& relative, const ListedEntry& entry) {
+    const WString path = listed + L"\\" + relative;
+    if (!Plain(path)) return;
+    if (entry.IsFolder()) {
+      folders.push_back(path);
+      return;
     }
-  }
+    Sys().SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Files at a run's top are its records (the added list), not versions.
+    if (Sys().DeleteFileW(path.c_str()) && relative.find(L'\\') != WString::npos) ++files;
+  });
   for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
     Sys().SetFileAttributesW(folder->c_str(), FILE_ATTRIBUTE_NORMAL);
     Sys().RemoveDirectoryW(folder->c_str());
@@ -321,19 +225,10 @@ uint64_t VersionStore::DeleteTree(const WString& top) {
   return files;
 }
 
-uint64_t VersionStore::DeleteRun(const WString& name) {
-  const uint64_t files = DeleteTree(versions_folder_ + L"\\" + name);
-  const WString list = RunListPath();
-  if (list.empty()) return files;
+uint64_t VersionStore::DeleteRun(const RunName& run) {
+  const uint64_t files = DeleteTree(layout_.RunFolder(run));
   // The runs before it can no longer be rebuilt without its versions: they go from the list.
-  std::string rest;
-  bool after = false;
-  for (const WString& run : RunNames(ReadWholeFile(list))) {
-    if (after) rest += Narrow(run) + "\r\n";
-    after = after || run == name;
-  }
-  if (!after) return files;
-  WriteWholeFile(list, rest, L"wb");
+  records_.DropRunsThrough(run);
   return files;
 }
 

@@ -23,6 +23,19 @@ bool Exists(const WString& path) {
   return ::GetFileAttributesW(LongPathForm(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// One run's store with its layout and records, begun as a backup begins it.
+struct BackupRun {
+  BackupRun(const WString& backup, const WString& computer, int64_t time)
+      : layout(backup, computer), records(&layout), store(&layout, &records, time) {
+    store.Begin();
+  }
+  StickLayout layout;
+  BackupRecords records;
+  VersionStore store;
+};
+
+WString NameAt(int64_t time) { return RunNameAt(time).Text(); }
+
 // A stick with one computer's backup of C:\Data: E:\_Backup_\PC01\C\Data.
 class VersionsTest : public testing::Test {
  protected:
@@ -52,8 +65,9 @@ TEST_F(VersionsTest, KeepMovesEachEntryBelowTheRunFolder) {
   WriteFileBytes(Copy() + L"\\old\\deep\\b.txt", "b");
   WriteFileBytes(Copy() + L"\\locked.txt", "ro");
   ::SetFileAttributesW((Copy() + L"\\locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  VersionStore store(NormalizeSeparators(Backup(), L'/'), Computer(), kRunTime);
-  EXPECT_EQ(Computer() + L"\\Sollux-versions\\" + RunFolderName(kRunTime), store.run_folder());
+  BackupRun run(NormalizeSeparators(Backup(), L'/'), Computer(), kRunTime);
+  VersionStore& store = run.store;
+  EXPECT_EQ(Computer() + L"\\Sollux-versions\\" + NameAt(kRunTime), store.run_folder());
 
   const FolderLook look = LookOf({{L"plan.txt", false, true, 1},
                                   {L"old", true, false, 2},
@@ -72,21 +86,25 @@ TEST_F(VersionsTest, KeepMovesEachEntryBelowTheRunFolder) {
   EXPECT_FALSE(Exists(Copy() + L"\\plan.txt"));
 }
 
-// Two runs in the same second get folders of their own; an empty look makes none.
-TEST_F(VersionsTest, RunsInTheSameSecondAreDistinct) {
+// Runs in the same second get folders of their own, each listed, an idle one too; a run whose
+// clock was set back is named after the latest, so that runs sort in the order they ran.
+TEST_F(VersionsTest, RunsAreNamedInTheOrderTheyRan) {
   WriteFileBytes(Copy() + L"\\1.txt", "1");
   WriteFileBytes(Copy() + L"\\2.txt", "2");
-  VersionStore first(Backup(), Computer(), kRunTime);
-  first.Keep(LookOf({{L"1.txt", false, false, 1}}));
-  VersionStore second(Backup(), Computer(), kRunTime);
-  second.Keep(LookOf({{L"2.txt", false, false, 1}}));
-  VersionStore idle(Backup(), Computer(), kRunTime);
-  idle.Keep(LookOf({}));
-  EXPECT_EQ(first.run_folder() + L" (2)", second.run_folder());
-  EXPECT_EQ("2", ReadFileBytes(Kept(second, L"2.txt")));
-  EXPECT_FALSE(Exists(idle.run_folder()));
-  EXPECT_EQ((WStringList{RunFolderName(kRunTime), RunFolderName(kRunTime) + L" (2)"}),
-            idle.EarlierRuns());
+  BackupRun first(Backup(), Computer(), kRunTime);
+  first.store.Keep(LookOf({{L"1.txt", false, false, 1}}));
+  BackupRun second(Backup(), Computer(), kRunTime);
+  second.store.Keep(LookOf({{L"2.txt", false, false, 1}}));
+  BackupRun set_back(Backup(), Computer(), kRunTime - 3600);
+  set_back.store.Keep(LookOf({}));
+  EXPECT_EQ(first.store.run_folder() + L" (2)", second.store.run_folder());
+  EXPECT_EQ(first.store.run_folder() + L" (3)", set_back.store.run_folder());
+  EXPECT_EQ("2", ReadFileBytes(Kept(second.store, L"2.txt")));
+  EXPECT_TRUE(Exists(set_back.store.run_folder()));
+  BackupRun now(Backup(), Computer(), kRunTime + 1);
+  const std::vector<RunName> earlier = now.store.EarlierRuns();
+  ASSERT_EQ(3u, earlier.size());
+  EXPECT_EQ(set_back.store.run(), earlier.back());
 }
 
 // Windows refuses to rename a folder, or a file, while a handle inside lacks FILE_SHARE_DELETE
@@ -118,7 +136,8 @@ TEST_F(VersionsTest, FolderWithAnOpenFileMovesEntryByEntry) {
   WriteFileBytes(Copy() + L"\\old\\sub\\deep.txt", "deep");
   OpenFileSystem system;
   const ScopedSystemApi scoped(system);
-  VersionStore store(Backup(), Computer(), kRunTime);
+  BackupRun run(Backup(), Computer(), kRunTime);
+  VersionStore& store = run.store;
   const FolderVersions kept = store.Keep(LookOf({{L"old", true, false, 3}}));
   EXPECT_EQ(2u, kept.files_kept);
   EXPECT_EQ(1u, kept.not_kept);
@@ -151,7 +170,8 @@ TEST_F(VersionsTest, WhatDidNotArriveGoesBack) {
   const FolderLook look = LookOf({{L"arrived.txt", false, true, 1},
                                   {L"partial.txt", false, true, 1},
                                   {L"none.txt", false, true, 1}});
-  VersionStore store(Backup(), Computer(), kRunTime);
+  BackupRun run(Backup(), Computer(), kRunTime);
+  VersionStore& store = run.store;
   const FolderVersions kept = store.Keep(look);
   ::CopyFileW((Source() + L"\\arrived.txt").c_str(), (Copy() + L"\\arrived.txt").c_str(), FALSE);
   WriteFileBytes(Copy() + L"\\partial.txt", "new");
@@ -162,37 +182,37 @@ TEST_F(VersionsTest, WhatDidNotArriveGoesBack) {
   EXPECT_EQ("old", ReadFileBytes(Kept(store, L"arrived.txt")));
 
   WriteFileBytes(Copy() + L"\\gone.txt", "gone");
-  VersionStore unused(Backup(), Computer(), kRunTime + 1);
+  BackupRun unused(Backup(), Computer(), kRunTime + 1);
   const FolderLook purge = LookOf({{L"gone.txt", false, false, 1}});
-  unused.Keep(purge);
-  unused.PutBack(purge);
+  unused.store.Keep(purge);
+  unused.store.PutBack(purge);
   EXPECT_EQ("gone", ReadFileBytes(Copy() + L"\\gone.txt"));
 }
 
-// Runs are pruned in the order they were made, whatever their names say (a clock set back);
-// read-only files go too.
-TEST_F(VersionsTest, EarlierRunsInTheOrderTheyWereMade) {
+// Runs are pruned oldest first, read-only files too; the lines of the runs before a pruned one
+// go with it, and lines that name no run of this program, however they came there, are never
+// taken for one.
+TEST_F(VersionsTest, EarlierRunsArePrunedOldestFirst) {
   WriteFileBytes(Copy() + L"\\a.txt", "a");
   WriteFileBytes(Copy() + L"\\b.txt", "b");
-  VersionStore later_name(Backup(), Computer(), kRunTime + 3600);
-  later_name.Keep(LookOf({{L"a.txt", false, false, 1}}));
-  ::SetFileAttributesW(Kept(later_name, L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-  VersionStore earlier_name(Backup(), Computer(), kRunTime);
-  earlier_name.Keep(LookOf({{L"b.txt", false, false, 1}}));
-  // Lines that name no run of this program, however they came there, are never pruned.
+  BackupRun older(Backup(), Computer(), kRunTime);
+  older.store.Keep(LookOf({{L"a.txt", false, false, 1}}));
+  ::SetFileAttributesW(Kept(older.store, L"a.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  BackupRun newer(Backup(), Computer(), kRunTime + 3600);
+  newer.store.Keep(LookOf({{L"b.txt", false, false, 1}}));
   const WString list = Computer() + L"\\" + kVersionsFolderName + L"\\" + kRunListFileName;
   const std::string listed = ReadFileBytes(list);
-  // A run that kept and added nothing has no folder; once a later run's versions are gone it
-  // can no longer be rebuilt, and leaves the list with them.
+  // A run that kept and added nothing and left no folder; once a later run's versions are gone
+  // it can no longer be rebuilt, and leaves the list with them.
   WriteFileBytes(list, "..\r\n.\r\n..\\PC01\r\n2025-12-09 09.30.00\\..\r\n2025-12-09 08.00.00\r\n" +
-                           listed + "2025-12-09 09.30.00 (x)\r\n");
-  VersionStore now(Backup(), Computer(), kRunTime + 7200);
-  const WStringList runs = now.EarlierRuns();
-  ASSERT_EQ((WStringList{RunFolderName(kRunTime + 3600), RunFolderName(kRunTime)}), runs);
-  EXPECT_EQ(1u, now.DeleteRun(runs[0]));
-  EXPECT_FALSE(Exists(later_name.run_folder()));
+                           listed + "2025-12-09 09.30.00 (x)\r\n2025-12-09 24.00.00\r\n");
+  BackupRun now(Backup(), Computer(), kRunTime + 7200);
+  const std::vector<RunName> runs = now.store.EarlierRuns();
+  ASSERT_EQ((std::vector<RunName>{older.store.run(), newer.store.run()}), runs);
+  EXPECT_EQ(1u, now.store.DeleteRun(runs[0]));
+  EXPECT_FALSE(Exists(older.store.run_folder()));
   EXPECT_EQ(std::string::npos, ReadFileBytes(list).find("08.00.00"));
-  EXPECT_EQ(WStringList{RunFolderName(kRunTime)}, now.EarlierRuns());
+  EXPECT_EQ(std::vector<RunName>{newer.store.run()}, now.store.EarlierRuns());
 }
 
 // A stick is no program's own. Run-named links in the versions folder (to a folder outside the
@@ -206,6 +226,8 @@ TEST_F(VersionsTest, LinksOnTheStickAreNeverFollowed) {
   WriteFileBytes(Backup() + L"\\OTHER-PC\\C\\x.txt", "other");
   const WString versions = Computer() + L"\\" + kVersionsFolderName;
   const WStringList runs = {L"2000-01-01 00.00.00", L"2000-01-01 00.00.01", L"2000-01-01 00.00.02"};
+  std::vector<RunName> names;
+  for (const WString& run : runs) names.push_back(*ParseRunName(run));
   ASSERT_TRUE(MakeUnixLink(versions + L"\\" + runs[0], outside.path()));
   ASSERT_TRUE(MakeUnixLink(versions + L"\\" + runs[1], L"..\\..\\OTHER-PC"));
   const WString real_run = versions + L"\\" + runs[2];
@@ -219,32 +241,40 @@ TEST_F(VersionsTest, LinksOnTheStickAreNeverFollowed) {
   ASSERT_TRUE(MakeUnixLink(Copy() + L"\\linked.txt", outside / L"keep.txt"));
   ASSERT_TRUE(MakeUnixLink(Copy() + L"\\linked-dir", outside / L"dir"));
 
-  VersionStore store(Backup(), Computer(), kRunTime);
+  BackupRun run(Backup(), Computer(), kRunTime);
+  VersionStore& store = run.store;
   const FolderVersions kept = store.Keep(LookOf({{L"linked.txt", false, true, 1},
                                                  {L"linked-dir", true, false, 1},
                                                  {L"plain.txt", false, false, 1}}));
   EXPECT_EQ(1u, kept.files_kept);
   EXPECT_EQ(2u, kept.not_kept);
-  const WString run = RunFolderName(kRunTime);
+  const WString name = NameAt(kRunTime);
   EXPECT_TRUE(
       ReadFileBytes(versions + L"\\" + kRunListFileName)
-          .ends_with("\n2000-01-01 00.00.02\r\n" + std::string(run.begin(), run.end()) + "\r\n"));
-  ASSERT_EQ(runs, store.EarlierRuns());
-  EXPECT_EQ(0u, store.DeleteRun(runs[0]));
-  EXPECT_EQ(0u, store.DeleteRun(runs[1]));
-  EXPECT_EQ(1u, store.DeleteRun(runs[2]));
+          .ends_with("\n2000-01-01 00.00.02\r\n" + std::string(name.begin(), name.end()) + "\r\n"));
+  // A damaged copy is not moved into a folder of the run that became a link meanwhile.
+  WriteFileBytes(Copy() + L"\\damaged.txt", "damaged");
+  ASSERT_TRUE(MakeUnixLink(store.run_folder() + L"\\" + kDamagedCopiesFolderName, outside / L"dir"));
+  EXPECT_FALSE(store.KeepDamaged(Copy(), L"damaged.txt"));
+  EXPECT_EQ("damaged", ReadFileBytes(Copy() + L"\\damaged.txt"));
+  ASSERT_EQ(names, store.EarlierRuns());
+  EXPECT_EQ(0u, store.DeleteRun(names[0]));
+  EXPECT_EQ(0u, store.DeleteRun(names[1]));
+  EXPECT_EQ(1u, store.DeleteRun(names[2]));
 
   EXPECT_EQ("keep", ReadFileBytes(outside / L"keep.txt"));
   EXPECT_EQ("inner", ReadFileBytes(outside / L"dir\\inner.txt"));
   EXPECT_EQ("other", ReadFileBytes(Backup() + L"\\OTHER-PC\\C\\x.txt"));
   EXPECT_FALSE(Exists(real_run + L"\\PC01\\C\\Data\\old.txt"));
   EXPECT_EQ("plain", ReadFileBytes(Kept(store, L"plain.txt")));
+  const WStringList& links = run.layout.links();
   for (const WString& link : {Copy() + L"\\linked.txt", Copy() + L"\\linked-dir",
                               versions + L"\\" + runs[0], versions + L"\\" + runs[1],
-                              real_run + L"\\PC01\\to-keep.txt", real_run + L"\\PC01\\to-dir"}) {
-    EXPECT_NE(store.links().end(), std::find(store.links().begin(), store.links().end(), link))
-        << link;
+                              real_run + L"\\PC01\\to-keep.txt", real_run + L"\\PC01\\to-dir",
+                              store.run_folder() + L"\\" + kDamagedCopiesFolderName}) {
+    EXPECT_NE(links.end(), std::find(links.begin(), links.end(), link)) << link;
   }
+  EXPECT_EQ("inner", ReadFileBytes(outside / L"dir\\inner.txt"));
 }
 
 }  // namespace

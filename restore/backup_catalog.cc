@@ -1,169 +1,168 @@
 #include "restore/backup_catalog.h"
 
 #include <algorithm>
-#include <string_view>
 #include <unordered_set>
 
 #include "base/environment.h"
-#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/path.h"
 #include "base/system_api.h"
-#include "base/text.h"
+#include "base/ui_text.h"
 #include "base/win.h"
-#include "mirror/backup_report.h"
 #include "mirror/check_rules.h"
 #include "mirror/tree_listing.h"
-#include "mirror/versions.h"
+#include "store/safe_path.h"
 
 namespace sollux {
 namespace {
 
-// A run's name, "2026-12-09 09.31.00", without the " (2)" of a second run in one second.
-constexpr size_t kStampLength = 19;
+constexpr size_t kHistoryStampLength = 19;  // 2026-12-09 09:31:00
 
-WStringList Lines(const WString& path) {
-  const std::string bytes = ReadWholeFile(path);
-  WStringList lines;
-  for (const std::string_view line : ByteLines(bytes)) {
-    if (!line.empty()) lines.push_back(FromUtf8(line));
-  }
-  return lines;
-}
-
-bool IsFolder(const WString& path) {
-  const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-// The history's "2026-12-09 09:31:00" or "2026/12/09 09:31:00" as a run's stamp.
-WString StampOf(const WString& history_line) {
-  WString stamp = history_line.substr(0, kStampLength);
-  for (wchar_t& c : stamp) c = c == L'/' ? L'-' : c == L':' ? L'.' : c;
-  return stamp;
+// The history's "2026-12-09 09:31:00" or "2026/12/09 09:31:00" as a stamp.
+std::optional<LocalStamp> StampOf(const WString& history_line) {
+  WString stamp = history_line.substr(0, kHistoryStampLength);
+  for (wchar_t& c : stamp) c = c == L'/' ? L'-' : c;
+  return ParseStamp(stamp, L':');
 }
 
 }  // namespace
 
 BackupCatalog::BackupCatalog(const WString& backup_folder, const WString& computer)
-    : backup_folder_(WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\'))),
-      computer_(computer),
-      versions_folder_(backup_folder_ + L"\\" + computer + L"\\" + kVersionsFolderName) {}
+    : layout_(backup_folder, WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\')) +
+                                 L"\\" + computer),
+      records_(&layout_) {}
 
 bool BackupCatalog::Load() {
-  ReadRuns();
-  ReadFolders();
-  if (runs_.empty() || folders_.empty()) return false;
+  if (!layout_.Plain(layout_.versions_folder())) return false;
+  names_ = records_.Runs();
+  for (FolderRecord& record : records_.Folders()) {
+    folders_[record.run].push_back(std::move(record));
+  }
+  if (names_.empty() || folders_.empty()) return false;
+  for (const RunName& name : names_) runs_.push_back({name.Text(), true, {}, {}});
   ReadHistory();
   std::unordered_set<WString> places;
   for (const auto& [run, folders] : folders_) {
-    for (const BackedUpFolder& folder : folders) {
-      if (places.insert(FileSystemUpperCase(folder.place)).second) {
-        List(backup_folder_ + L"\\" + folder.place, folder.place, &mirror_);
-      }
+    for (const FolderRecord& folder : folders) {
+      if (places.insert(FileSystemUpperCase(folder.place)).second) ListPlace(folder.place);
     }
   }
   kept_.resize(runs_.size());
-  for (size_t i = 0; i < runs_.size(); ++i) ReadRun(i, versions_folder_ + L"\\" + runs_[i].name);
+  for (size_t i = 0; i < runs_.size(); ++i) ReadRun(i);
   // A run that mirrored no folder of its own shows the folders of the next run that did.
   std::vector<BackedUpFolder> later;
   for (size_t i = runs_.size(); i-- > 0;) {
-    const auto found = folders_.find(runs_[i].name);
-    if (found != folders_.end()) later = found->second;
-    if (later.empty()) continue;
-    const auto counts = counts_.find(runs_[i].name);
-    Backup backup{i, runs_[i].name, counts == counts_.end() ? WString() : counts->second, later};
-    if (RebuiltExactly(i, runs_)) {
-      backups_.insert(backups_.begin(), backup);
-      continue;
+    const auto found = folders_.find(names_[i]);
+    if (found != folders_.end()) {
+      later.clear();
+      for (const FolderRecord& record : found->second) later.push_back({record.original, record.place});
     }
-    for (size_t j = i + 1; j < runs_.size(); ++j) {
-      if (!runs_[j].complete) {
-        not_exact_.insert(not_exact_.begin(), {runs_[i].name, runs_[j].name});
-        break;
-      }
-    }
+    if (!later.empty()) AddBackup(i, later);
   }
   return !backups_.empty() || !not_exact_.empty();
 }
 
-void BackupCatalog::ReadRuns() {
-  for (const WString& line : Lines(versions_folder_ + L"\\" + kRunListFileName)) {
-    const bool known = std::any_of(runs_.begin(), runs_.end(),
-                                   [&line](const RunRecord& run) { return run.name == line; });
-    if (line.size() >= kStampLength && line.find_first_of(L"\\/:") == WString::npos && !known) {
-      runs_.push_back({line, true, {}, {}});
+void BackupCatalog::AddBackup(size_t index, const std::vector<BackedUpFolder>& folders) {
+  if (!RebuiltExactly(index, runs_)) {
+    for (size_t j = index + 1; j < runs_.size(); ++j) {
+      if (runs_[j].complete) continue;
+      not_exact_.insert(not_exact_.begin(), {names_[index], names_[j]});
+      return;
     }
   }
-}
-
-// Lines "<run>\t<folder>\t<place>"; a place that would lead out of the backup folder is not
-// taken.
-void BackupCatalog::ReadFolders() {
-  for (const WString& line : Lines(versions_folder_ + L"\\" + kFolderListFileName)) {
-    const WStringList parts = SplitAtChar(line, L'\t');
-    if (parts.size() != 3 || parts[2].empty() || !IsFullPath(parts[1])) continue;
-    const WStringList levels = SplitAtChar(parts[2], L'\\');
-    if (std::any_of(levels.begin(), levels.end(), [](const WString& level) {
-          return level.empty() || IsDotEntry(level) || level.find(L':') != WString::npos;
-        })) {
-      continue;
-    }
-    folders_[parts[0]].push_back({parts[1], parts[2]});
+  const auto counts = counts_.find(names_[index]);
+  Backup backup{index, names_[index], counts == counts_.end() ? WString() : counts->second, {}, {}};
+  for (const BackedUpFolder& folder : folders) {
+    const bool missing = missing_places_.contains(FileSystemUpperCase(folder.place));
+    (missing ? backup.not_offered : backup.folders).push_back(folder);
   }
+  backups_.insert(backups_.begin(), std::move(backup));
 }
 
 void BackupCatalog::ReadHistory() {
-  for (const WString& line :
-       Lines(backup_folder_ + L"\\" + computer_ + L"\\" + kHistoryFileName)) {
+  for (const WString& line : records_.History()) {
     const size_t counts = line.find(L"; ");
-    if (counts == WString::npos) continue;
-    const WString stamp = StampOf(line);
-    const RunRecord* last = nullptr;
-    for (const RunRecord& run : runs_) {
-      if (run.name.substr(0, kStampLength) <= stamp) last = &run;
-    }
-    if (last != nullptr) counts_[last->name] = line.substr(counts + 2);
+    const std::optional<LocalStamp> stamp = StampOf(line);
+    if (counts == WString::npos || !stamp) continue;
+    const RunName bound{*stamp, kLastRunNumber};
+    const auto after = std::upper_bound(names_.begin(), names_.end(), bound);
+    if (after != names_.begin()) counts_[*(after - 1)] = line.substr(counts + 2);
   }
 }
 
-// A run is complete when its added list is there, or when it made no folder (it kept and
-// added nothing) yet recorded its folders, as only runs that write added lists do.
-void BackupCatalog::ReadRun(size_t index, const WString& folder) {
-  RunRecord& run = runs_[index];
-  if (!IsFolder(folder)) {
-    run.complete = folders_.count(run.name) != 0;
+// A backup folder that is missing, a link or unreadable leaves every backup of its folder
+// unknown: named once, and not offered.
+void BackupCatalog::ListPlace(const WString& place) {
+  const WString path = layout_.PlacePath(place);
+  const bool plain = layout_.Plain(path);
+  if (plain && ProbeFolder(ListingForm(path)) == ListingState::kListed &&
+      List(path, place, &mirror_)) {
     return;
   }
-  const WString added = folder + L"\\" + kAddedListFileName;
-  run.complete = Sys().GetFileAttributesW(OpenablePath(added).c_str()) != INVALID_FILE_ATTRIBUTES;
-  run.added = Lines(added);
+  missing_places_[FileSystemUpperCase(place)] = Say(Text::kRestoreFolderMissing, {path});
+}
+
+// A run is complete when its added list is there and holds as many files as its folder lines
+// count. A run of an older Sollux that kept and added nothing made no folder; one whose folder
+// lines carry counts always made one.
+void BackupCatalog::ReadRun(size_t index) {
+  RunRecord& run = runs_[index];
+  const WString folder = layout_.RunFolder(names_[index]);
+  const auto records = folders_.find(names_[index]);
+  const bool counted = records != folders_.end() &&
+                       std::any_of(records->second.begin(), records->second.end(),
+                                   [](const FolderRecord& record) { return record.added; });
+  if (!layout_.Plain(folder)) {
+    run.complete = false;
+    return;
+  }
+  if (ProbeFolder(ListingForm(folder)) == ListingState::kMissing) {
+    run.complete = records != folders_.end() && !counted;
+    return;
+  }
+  const std::optional<WStringList> added = records_.Added(names_[index]);
+  run.complete = added.has_value();
+  if (added) run.added = *added;
+  if (counted) {
+    uint64_t listed = 0;
+    for (const FolderRecord& record : records->second) listed += record.added.value_or(0);
+    if (listed != run.added.size()) run.complete = false;
+  }
   std::vector<ListedEntry> entries;
-  if (ListFolder(ListingForm(folder), &entries) == ListingState::kFailed) run.complete = false;
+  if (ListFolder(ListingForm(folder), &entries) != ListingState::kListed) run.complete = false;
   for (const ListedEntry& entry : entries) {
-    if (!entry.IsFolder() || entry.IsReparsePoint() ||
-        EqualsIgnoreCase(entry.name, kDamagedCopiesFolderName)) {
-      continue;
-    }
-    List(folder + L"\\" + entry.name, entry.name, &kept_[index]);
+    // Files at the top are the run's records; the damaged copies are no state of the backup.
+    if (!entry.IsFolder() || EqualsIgnoreCase(entry.name, kDamagedCopiesFolderName)) continue;
+    if (!List(folder + L"\\" + entry.name, entry.name, &kept_[index])) run.complete = false;
   }
   for (const auto& [key, file] : kept_[index]) run.kept.push_back(file.path);
 }
 
-// Links on the stick are not followed: what they show lies elsewhere.
-void BackupCatalog::List(const WString& top, const WString& below, Listing* listing) const {
-  std::vector<ListedEntry> entries;
-  ListFolder(ListingForm(top), &entries);
-  for (const ListedEntry& entry : entries) {
-    const WString path = below + L"\\" + entry.name;
-    if (entry.IsReparsePoint()) continue;
-    if (entry.IsFolder()) {
-      List(top + L"\\" + entry.name, path, listing);
-    } else {
-      (*listing)[FileSystemUpperCase(path)] = {path, entry.size, entry.write_time};
-    }
+bool BackupCatalog::List(const WString& folder, const WString& below, Listing* listing) {
+  if (!layout_.Plain(folder)) return false;
+  bool plain = true;
+  const WString top = ListingForm(folder);
+  const WStringList unreadable =
+      WalkTree(top, [&](const WString& relative, const ListedEntry& entry) {
+        if (entry.IsReparsePoint()) {
+          layout_.Plain(top + L"\\" + relative);  // named, not followed
+          plain = false;
+        } else if (!entry.IsFolder()) {
+          const WString path = below + L"\\" + relative;
+          (*listing)[FileSystemUpperCase(path)] = {path, entry.size, entry.write_time};
+        }
+      });
+  return plain && unreadable.empty();
+}
+
+WStringList BackupCatalog::Notes() const {
+  WStringList notes;
+  for (const WString& link : layout_.links()) notes.push_back(Say(Text::kLinkNotFollowed, {link}));
+  for (const WString& line : records_.skipped()) {
+    notes.push_back(Say(Text::kRecordLineSkipped, {line}));
   }
+  for (const auto& [place, line] : missing_places_) notes.push_back(line);
+  return notes;
 }
 
 std::vector<HeldCopy> BackupCatalog::FilesAt(const Backup& backup,
@@ -182,8 +181,8 @@ std::vector<HeldCopy> BackupCatalog::FilesAt(const Backup& backup,
     const Listing& listing = in_mirror ? mirror_ : kept_[held.version_run];
     const auto found = listing.find(key);
     if (found == listing.end()) continue;
-    const WString root =
-        in_mirror ? backup_folder_ : versions_folder_ + L"\\" + runs_[held.version_run].name;
+    const WString root = in_mirror ? layout_.backup_folder()
+                                   : layout_.RunFolder(names_[held.version_run]);
     files.push_back({root + L"\\" + found->second.path, held.path.substr(prefix.size()),
                      found->second.size, found->second.write_time});
   }
@@ -192,16 +191,25 @@ std::vector<HeldCopy> BackupCatalog::FilesAt(const Backup& backup,
   return files;
 }
 
-WStringList BackupFolders() {
-  WStringList folders;
+std::vector<BackupLocation> BackupLocations(WStringList* links) {
+  std::vector<BackupLocation> locations;
   WStringList roots = ReadyRemovableDrives();
+  const size_t sticks = roots.size();
   roots.push_back(ScratchSubfolder(L""));
-  for (const WString& root : roots) {
-    const WString folder = WithTrailingSeparator(NormalizeSeparators(root, L'\\')) +
-                           kBackupFolderName;
-    if (IsFolder(folder)) folders.push_back(folder);
+  for (size_t i = 0; i < roots.size(); ++i) {
+    const WString folder =
+        WithTrailingSeparator(NormalizeSeparators(roots[i], L'\\')) + kBackupFolderName;
+    const DWORD attributes = Sys().GetFileAttributesW(OpenablePath(folder).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      continue;
+    }
+    if (!LinkCheck(folder).Plain(folder)) {
+      links->push_back(folder);
+      continue;
+    }
+    locations.push_back({folder, i < sticks});
   }
-  return folders;
+  return locations;
 }
 
 WStringList BackedUpComputers(const WString& backup_folder, const WString& first) {
@@ -209,10 +217,10 @@ WStringList BackedUpComputers(const WString& backup_folder, const WString& first
   ListFolder(ListingForm(backup_folder), &entries);
   WStringList computers;
   for (const ListedEntry& entry : entries) {
-    const WString runs =
-        backup_folder + L"\\" + entry.name + L"\\" + kVersionsFolderName + L"\\" + kRunListFileName;
-    if (!entry.IsFolder() || entry.IsReparsePoint() ||
-        Sys().GetFileAttributesW(OpenablePath(runs).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    // A versions folder that is a link is the catalog's to name.
+    const WString versions = backup_folder + L"\\" + entry.name + L"\\" + kVersionsFolderName;
+    if (!entry.IsFolder() || entry.IsReparsePoint() || !IsSafeName(entry.name) ||
+        Sys().GetFileAttributesW(OpenablePath(versions).c_str()) == INVALID_FILE_ATTRIBUTES) {
       continue;
     }
     const bool mine = EqualsIgnoreCase(entry.name, first);

@@ -1,15 +1,22 @@
 // What one computer's backup on a stick holds at each of its runs, read from the stick alone:
 // the run list, the folders each run mirrored, every run's versions and added list, and the
-// mirror. Nothing on the stick is written.
+// mirror, all through the stick's records (store/). Nothing on the stick is written, and no link
+// on it is followed: what cannot be read as Sollux wrote it is named, and a backup or folder
+// that it leaves inexact is not offered.
 #ifndef SOLLUX_RESTORE_BACKUP_CATALOG_H_
 #define SOLLUX_RESTORE_BACKUP_CATALOG_H_
 
 #include <cstdint>
+#include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/wstring.h"
 #include "mirror/backup_state.h"
+#include "store/backup_records.h"
+#include "store/run_name.h"
+#include "store/stick_layout.h"
 
 namespace sollux {
 
@@ -30,9 +37,12 @@ struct HeldCopy {
 // One backup that can be rebuilt: the state after run `run`.
 struct Backup {
   size_t run = 0;
-  WString name;   // "2026-12-09 09.31.00"
-  WString counts; // the history's counts of the run, "" when it has none
+  RunName name;
+  WString counts;  // the history's counts of the run, "" when it has none
   std::vector<BackedUpFolder> folders;
+  // Folders of the backup whose backup folder is missing, unreadable or behind a link: what
+  // they held cannot be told, and they are not offered.
+  std::vector<BackedUpFolder> not_offered;
 };
 
 class BackupCatalog {
@@ -45,7 +55,10 @@ class BackupCatalog {
   // The backups that can be rebuilt exactly, oldest first.
   const std::vector<Backup>& backups() const { return backups_; }
   // The runs that cannot be rebuilt exactly, with the later run whose record is missing.
-  const std::vector<std::pair<WString, WString>>& not_exact() const { return not_exact_; }
+  const std::vector<std::pair<RunName, RunName>>& not_exact() const { return not_exact_; }
+  // What was not taken as found, a line each for the user: links, lines of records that
+  // Sollux did not write, backup folders that are missing or unreadable.
+  WStringList Notes() const;
   // The files of `folder` as `backup` left them.
   std::vector<HeldCopy> FilesAt(const Backup& backup, const BackedUpFolder& folder) const;
 
@@ -56,27 +69,35 @@ class BackupCatalog {
     uint64_t write_time = 0;
   };
   using Listing = std::unordered_map<WString, Listed>;  // by upper-cased path
-  void ReadRuns();
-  void ReadFolders();
   void ReadHistory();
-  void ReadRun(size_t index, const WString& folder);
-  void List(const WString& top, const WString& below, Listing* listing) const;
+  void ListPlace(const WString& place);
+  void ReadRun(size_t index);
+  // The files below `folder` (its place below _Backup_ is `below`); false when a link lies
+  // inside or a folder could not be read to the end.
+  bool List(const WString& folder, const WString& below, Listing* listing);
+  void AddBackup(size_t index, const std::vector<BackedUpFolder>& folders);
 
-  WString backup_folder_;
-  WString computer_;
-  WString versions_folder_;
+  StickLayout layout_;
+  BackupRecords records_;
   std::vector<RunRecord> runs_;
-  std::vector<Listing> kept_;  // per run
-  std::unordered_map<WString, std::vector<BackedUpFolder>> folders_;  // by run name
-  std::unordered_map<WString, WString> counts_;                       // by run name
+  std::vector<RunName> names_;  // of runs_
+  std::vector<Listing> kept_;   // per run
+  std::map<RunName, std::vector<FolderRecord>> folders_;
+  std::map<RunName, WString> counts_;
   Listing mirror_;
+  std::map<WString, WString> missing_places_;  // by upper-cased place: the line said
   std::vector<Backup> backups_;
-  std::vector<std::pair<WString, WString>> not_exact_;
+  std::vector<std::pair<RunName, RunName>> not_exact_;
 };
 
-// The _Backup_ folders on the removable drives, then the one in the scratch folder, as far as
-// they exist.
-WStringList BackupFolders();
+// Where backups are found: the _Backup_ folders on the removable drives, then the one in the
+// scratch folder, as far as they exist.
+struct BackupLocation {
+  WString folder;  // E:\_Backup_
+  bool on_stick = false;
+};
+// `links` gets each _Backup_ folder that is a link, which is not followed.
+std::vector<BackupLocation> BackupLocations(WStringList* links);
 // The computers backed up in `backup_folder`, `first` (this computer) first when it is there.
 WStringList BackedUpComputers(const WString& backup_folder, const WString& first);
 

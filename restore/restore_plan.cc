@@ -1,6 +1,6 @@
 #include "restore/restore_plan.h"
 
-#include <cwctype>
+#include <algorithm>
 
 #include "base/path.h"
 #include "base/win.h"
@@ -26,65 +26,78 @@ std::optional<WString> SwitchValue(const WString& argument, const WString& name)
   return argument.substr(head.size() + 1);
 }
 
-bool Digits(const WString& text, size_t from, size_t count) {
-  for (size_t i = from; i < from + count; ++i) {
-    if (i >= text.size() || !std::iswdigit(text[i])) return false;
-  }
-  return true;
-}
+struct ValueSwitch {
+  const wchar_t* name;
+  std::optional<WString> RestoreArguments::*field;
+};
+constexpr ValueSwitch kValueSwitches[] = {{L"at", &RestoreArguments::at},
+                                          {L"folder", &RestoreArguments::folder},
+                                          {L"to", &RestoreArguments::to},
+                                          {L"computer", &RestoreArguments::computer}};
+struct FlagSwitch {
+  const wchar_t* name;
+  bool RestoreArguments::*field;
+};
+constexpr FlagSwitch kFlagSwitches[] = {{L"inplace", &RestoreArguments::in_place},
+                                        {L"yes", &RestoreArguments::yes}};
 
 }  // namespace
 
 std::optional<RestoreArguments> ParseRestoreArguments(const WStringList& arguments,
-                                                      WString* wrong) {
+                                                      ArgumentFault* fault) {
   RestoreArguments parsed;
+  std::vector<const wchar_t*> given;
   for (const WString& argument : arguments) {
-    std::optional<WString> value;
-    if ((value = SwitchValue(argument, L"at")) && !value->empty()) {
-      parsed.at = value;
-    } else if ((value = SwitchValue(argument, L"folder")) && !value->empty()) {
-      parsed.folder = value;
-    } else if ((value = SwitchValue(argument, L"to")) && !value->empty()) {
-      parsed.to = value;
-    } else if ((value = SwitchValue(argument, L"computer")) && !value->empty()) {
-      parsed.computer = value;
-    } else if (EqualsIgnoreCase(argument, L"/inplace")) {
-      parsed.in_place = true;
-    } else if (EqualsIgnoreCase(argument, L"/yes")) {
-      parsed.yes = true;
-    } else {
-      *wrong = argument;
+    const wchar_t* name = nullptr;
+    for (const auto& [switch_name, field] : kValueSwitches) {
+      const std::optional<WString> value = SwitchValue(argument, switch_name);
+      if (!value || value->empty()) continue;
+      parsed.*field = value;
+      name = switch_name;
+    }
+    for (const auto& [switch_name, field] : kFlagSwitches) {
+      if (!EqualsIgnoreCase(argument, WString(L"/") + switch_name)) continue;
+      parsed.*field = true;
+      name = switch_name;
+    }
+    // Given twice, the last would win without a word, and the first may be what was meant.
+    const bool twice = std::find(given.begin(), given.end(), name) != given.end();
+    if (name == nullptr || twice) {
+      *fault = {argument, twice};
       return std::nullopt;
     }
+    given.push_back(name);
   }
   if (parsed.in_place && parsed.to) {
-    *wrong = L"/inplace";
+    *fault = {L"/inplace", false};
     return std::nullopt;
   }
   return parsed;
 }
 
-std::optional<WString> StampOfWhen(const WString& when) {
-  if (EqualsIgnoreCase(when, L"latest")) return WString();
-  const bool date = Digits(when, 0, 4) && when.size() >= 10 && when[4] == L'-' &&
-                    Digits(when, 5, 2) && when[7] == L'-' && Digits(when, 8, 2);
-  if (!date) return std::nullopt;
-  if (when.size() == 10) return when + L" 23.59.59";
-  // A run's own name, with the " (2)" of a second run in one second.
-  const bool second_run = when.size() > 19 && when.substr(19, 2) == L" (" && when.back() == L')';
-  const wchar_t mark = when.size() == 19 || second_run ? when[13] : L'\0';
-  const bool time = when[10] == L' ' && Digits(when, 11, 2) && (mark == L':' || mark == L'.') &&
-                    Digits(when, 14, 2) && when[16] == mark && Digits(when, 17, 2);
-  if (!time) return std::nullopt;
-  WString stamp = when;
-  stamp[13] = stamp[16] = L'.';  // a run's name has no colons
-  return stamp;
+std::optional<When> ParseWhen(const WString& when) {
+  if (EqualsIgnoreCase(when, L"latest")) return When{};
+  if (const std::optional<RunName> name = ParseRunName(when)) {
+    // A stamp without a number covers every run named after that second.
+    return When{name, RunName{name->stamp, name->number > 1 ? name->number : kLastRunNumber}};
+  }
+  std::optional<LocalStamp> stamp = ParseStamp(when, L':');
+  if (!stamp && (stamp = ParseDay(when))) {
+    stamp->hour = 23;
+    stamp->minute = stamp->second = 59;
+  }
+  if (!stamp) return std::nullopt;
+  return When{std::nullopt, RunName{*stamp, kLastRunNumber}};
 }
 
-std::optional<size_t> BackupAt(const WStringList& runs, const WString& stamp) {
+std::optional<size_t> BackupAt(const std::vector<RunName>& runs, const When& when) {
+  if (when.exact) {
+    const auto named = std::find(runs.begin(), runs.end(), *when.exact);
+    if (named != runs.end()) return named - runs.begin();
+  }
   std::optional<size_t> found;
   for (size_t i = 0; i < runs.size(); ++i) {
-    if (stamp.empty() || runs[i].substr(0, stamp.size()) <= stamp) found = i;
+    if (!when.bound || runs[i] <= *when.bound) found = i;
   }
   return found;
 }

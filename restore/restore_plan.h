@@ -6,8 +6,10 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "base/wstring.h"
+#include "store/run_name.h"
 
 namespace sollux {
 
@@ -22,17 +24,26 @@ struct RestoreArguments {
   bool yes = false;
 };
 
-// The arguments, or the first one that is not understood in `wrong`.
+// What is wrong with the arguments: the first that is not understood, or a switch given twice.
+struct ArgumentFault {
+  WString argument;
+  bool twice = false;
+};
+// The arguments, or what is wrong with them.
 std::optional<RestoreArguments> ParseRestoreArguments(const WStringList& arguments,
-                                                      WString* wrong);
+                                                      ArgumentFault* fault);
 
-// `when` ("latest", "2026-12-09", "2026-12-09 09:31:00", "2026-12-09 09.31.00") as the latest
-// run stamp it covers ("2026-12-09 23.59.59" for a day); "" for latest; nullopt when it is
-// none of these.
-std::optional<WString> StampOfWhen(const WString& when);
-// The index of the last of `runs` (oldest first, named by their stamps) that started at or
-// before `stamp` ("" for the newest); nullopt when there is none.
-std::optional<size_t> BackupAt(const WStringList& runs, const WString& stamp);
+// Which backup /at: names.
+struct When {
+  std::optional<RunName> exact;  // a backup's own name, which chooses that very backup
+  std::optional<RunName> bound;  // else the last backup that started at or before it; none for
+                                 // the latest
+};
+// "latest", "2026-12-09" (that day's end), "2026-12-09 09:31:00", "2026-12-09 09.31.00" or a
+// backup's own name; nullopt for anything else, an impossible date or time too.
+std::optional<When> ParseWhen(const WString& when);
+// The index of the backup of `runs` (oldest first) that `when` names; nullopt when none.
+std::optional<size_t> BackupAt(const std::vector<RunName>& runs, const When& when);
 
 // `folder` is `original` in the form the user may give it: letter case and a trailing
 // backslash do not matter.

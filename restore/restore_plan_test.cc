@@ -8,10 +8,10 @@ namespace sollux {
 namespace {
 
 TEST(RestorePlanTest, ArgumentsAreReadOrTheWrongOneNamed) {
-  WString wrong;
+  ArgumentFault fault;
   const auto all = ParseRestoreArguments(
       {L"/AT:2026-12-09", L"/folder:C:\\Data", L"/to:D:\\Back", L"/computer:PC01", L"/Yes"},
-      &wrong);
+      &fault);
   ASSERT_TRUE(all);
   EXPECT_EQ(L"2026-12-09", all->at);
   EXPECT_EQ(L"C:\\Data", all->folder);
@@ -19,18 +19,34 @@ TEST(RestorePlanTest, ArgumentsAreReadOrTheWrongOneNamed) {
   EXPECT_EQ(L"PC01", all->computer);
   EXPECT_TRUE(all->yes);
   EXPECT_FALSE(all->in_place);
-  for (const WStringList& arguments : std::vector<WStringList>{
-           {L"/at:"}, {L"/attic:x"}, {L"/to:D:\\", L"/inplace"}, {L"latest"}, {L"/y"}}) {
-    SCOPED_TRACE(arguments.front());
-    wrong.clear();
-    EXPECT_FALSE(ParseRestoreArguments(arguments, &wrong));
-    EXPECT_FALSE(wrong.empty());
+  const struct {
+    WStringList arguments;
+    const wchar_t* named;
+    bool twice;
+  } wrong[] = {
+      {{L"/at:"}, L"/at:", false},
+      {{L"/attic:x"}, L"/attic:x", false},
+      {{L"/to:D:\\", L"/inplace"}, L"/inplace", false},
+      {{L"latest"}, L"latest", false},
+      {{L"/y"}, L"/y", false},
+      {{L"/to:D:\\a", L"/TO:D:\\b"}, L"/TO:D:\\b", true},
+      {{L"/yes", L"/at:latest", L"/yes"}, L"/yes", true},
+  };
+  for (const auto& c : wrong) {
+    SCOPED_TRACE(testing::PrintToString(c.arguments));
+    fault = {};
+    EXPECT_FALSE(ParseRestoreArguments(c.arguments, &fault));
+    EXPECT_EQ(c.named, fault.argument);
+    EXPECT_EQ(c.twice, fault.twice);
   }
 }
 
 TEST(RestorePlanTest, AWhenMeansTheLastBackupStartedAtOrBeforeIt) {
-  const WStringList runs = {L"2026-12-01 09.00.00", L"2026-12-09 09.31.00",
-                            L"2026-12-09 09.31.00 (2)", L"2026-12-10 08.00.00"};
+  std::vector<RunName> runs;
+  for (const wchar_t* name : {L"2026-12-01 09.00.00", L"2026-12-09 09.31.00",
+                              L"2026-12-09 09.31.00 (2)", L"2026-12-10 08.00.00"}) {
+    runs.push_back(*ParseRunName(name));
+  }
   const struct {
     const wchar_t* when;
     std::optional<size_t> backup;
@@ -38,22 +54,27 @@ TEST(RestorePlanTest, AWhenMeansTheLastBackupStartedAtOrBeforeIt) {
       {L"latest", 3},
       {L"2026-12-09", 2},  // the day's end, the second run in that second
       {L"2026-12-09 09:31:00", 2},
-      {L"2026-12-09 09.31.00", 2},
+      {L"2026-12-09 09.31.00", 1},  // a backup's own name: that very backup
       {L"2026-12-09 09.31.00 (2)", 2},
       {L"2026-12-09 09.30.59", 0},
+      {L"2026-12-09 09.31.01", 2},
       {L"2026-11-30", std::nullopt},
       {L"2027-01-01 00:00:00", 3},
+      {L"2024-02-29", std::nullopt},  // a leap day
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.when);
-    const std::optional<WString> stamp = StampOfWhen(c.when);
-    ASSERT_TRUE(stamp);
-    EXPECT_EQ(c.backup, BackupAt(runs, *stamp));
+    const std::optional<When> when = ParseWhen(c.when);
+    ASSERT_TRUE(when);
+    EXPECT_EQ(c.backup, BackupAt(runs, *when));
   }
-  for (const wchar_t* wrong : {L"yesterday", L"2026-12-9", L"2026-12-09 9:31", L"2026-12-09T09:31:00",
-                               L"2026-12-09 09:31.00"}) {
+  for (const wchar_t* wrong :
+       {L"yesterday", L"2026-12-9", L"2026-12-09 9:31", L"2026-12-09T09:31:00",
+        L"2026-12-09 09:31.00", L"2026-13-45", L"2026-12-10 25.61.61", L"2026-02-29",
+        L"2026-12-09 24:00:00", L"2026-12-09 09.31.00 (1)", L"2026-12-09 09.31.00 (02)",
+        L"\uFF12\uFF10\uFF12\uFF16-12-09"}) {
     SCOPED_TRACE(wrong);
-    EXPECT_FALSE(StampOfWhen(wrong));
+    EXPECT_FALSE(ParseWhen(wrong));
   }
 }
 

@@ -88,6 +88,18 @@ void RemoveTree(const std::wstring& path) {
 
 }  // namespace
 
+namespace {
+
+// Wine lists no link whose target is gone, so such a link keeps its folder from being removed;
+// Unix's rm removes what is left.
+void RemoveFolder(const std::wstring& path) {
+  RemoveTree(L"\\\\?\\" + path);
+  if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+  RunUnixCommand("rm -rf '" + UnixPath(path) + "'", path + L".removed");
+}
+
+}  // namespace
+
 ScopedTempDir::ScopedTempDir() {
   static int counter = 0;
   wchar_t temp[MAX_PATH + 1] = {};
@@ -95,11 +107,11 @@ ScopedTempDir::ScopedTempDir() {
   path_ = std::wstring(temp) + L"sollux-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
           std::to_wstring(++counter);
   // Wine hands out the same process ids again: a folder of an earlier run may be there.
-  RemoveTree(L"\\\\?\\" + path_);
+  RemoveFolder(path_);
   fs::create_directories(path_);
 }
 
-ScopedTempDir::~ScopedTempDir() { RemoveTree(L"\\\\?\\" + path_); }
+ScopedTempDir::~ScopedTempDir() { RemoveFolder(path_); }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
   fs::create_directories(fs::path(path).parent_path());

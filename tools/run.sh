@@ -79,7 +79,7 @@ echo "--- the versions: the files each backup added (Sollux-added.txt), what the
 backup_status=$status
 
 # The way back: the PLUMA folder as it was at the first backup, into a new folder.
-first=$(head -n 1 "$computer/Sollux-versions/Sollux-runs.txt" | tr -d '\r')
+first=$(head -n 1 "$computer/Sollux-versions/Sollux-runs.txt" | sed 's/^\xef\xbb\xbf//' | tr -d '\r')
 restored="$prefix/drive_c/sollux-demo/restored"
 rm -rf "$restored"
 printf '%s\n' "=== Sollux-restore.exe: the PLUMA folder as at the first backup ($first), into C:\\sollux-demo\\restored ==="

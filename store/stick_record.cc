@@ -1,14 +1,12 @@
-#include "app/stick_record.h"
+#include "store/stick_record.h"
 
-#include <string_view>
-
-#include "base/file_system.h"
 #include "base/folders.h"
 #include "base/system_api.h"
 #include "base/text.h"
 #include "base/time_text.h"
 #include "base/ui_text.h"
-#include "mirror/backup_report.h"
+#include "base/win.h"
+#include "store/record_file.h"
 
 namespace sollux {
 namespace {
@@ -17,11 +15,11 @@ constexpr size_t kRecordLines = 100;
 constexpr int64_t kSecondsPerDay = 24 * 60 * 60;
 constexpr int kNothingCopied = 1;
 
-std::optional<int64_t> Number(std::string_view text) {
-  if (text.empty() || text.size() > 18 || text.find_first_not_of("0123456789") != text.npos) {
+std::optional<int64_t> Number(const WString& text) {
+  if (text.empty() || text.size() > 18 || text.find_first_not_of(L"0123456789") != WString::npos) {
     return std::nullopt;
   }
-  return std::stoll(std::string(text));
+  return std::stoll(text);
 }
 
 WString RecordPath() { return ScratchSubfolder(L"") + kStickRecordFileName; }
@@ -34,13 +32,11 @@ WString StickRecordLine(const StickBackup& backup, const WString& label, uint32_
          PaddedNumberText(serial & 0xFFFF, 16, 4) + L"\t" + std::to_wstring(backup.exit_code);
 }
 
-std::optional<StickBackup> LastStickBackup(const std::string& bytes) {
+std::optional<StickBackup> LastStickBackup(const WStringList& lines) {
   std::optional<StickBackup> last;
-  std::string_view text = bytes;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  for (const std::string_view line : ByteLines(text)) {
-    const size_t first = line.find('\t'), final = line.rfind('\t');
-    if (first == line.npos) continue;
+  for (const WString& line : lines) {
+    const size_t first = line.find(L'\t'), final = line.rfind(L'\t');
+    if (first == WString::npos) continue;
     const std::optional<int64_t> ended = Number(line.substr(0, first));
     const std::optional<int64_t> code = Number(line.substr(final + 1));
     if (ended && code && *code != kNothingCopied) last = StickBackup{*ended, static_cast<int>(*code)};
@@ -56,16 +52,14 @@ void RecordStickBackup(const WString& stick_root, int exit_code) {
   wchar_t label[MAX_PATH + 1] = {};
   DWORD serial = 0;
   Sys().GetVolumeInformationW(stick_root.c_str(), label, MAX_PATH + 1, &serial);
-  const WString path = RecordPath();
   const StickBackup backup{Sys().CurrentTime(), exit_code};
-  WriteWholeFile(path,
-                 HistoryFileBytes(ReadWholeFile(path), StickRecordLine(backup, label, serial),
-                                  kRecordLines),
-                 L"wb");
+  AppendRecord(RecordPath(), {StickRecordLine(backup, label, serial)}, kRecordLines);
 }
 
 std::optional<StickBackup> ReadLastStickBackup() {
-  return LastStickBackup(ReadWholeFile(RecordPath()));
+  WStringList lines;
+  ReadRecordLines(RecordPath(), &lines);
+  return LastStickBackup(lines);
 }
 
 WString OwnDiskLine(const WString& destination, const std::optional<StickBackup>& last,

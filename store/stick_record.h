@@ -1,12 +1,11 @@
 // When a backup last reached a USB stick, kept on the PC (in the scratch folder), not on the
 // stick: a run without a stick says how long ago that was, and a run to a stick after a long
 // time without one says so too.
-#ifndef SOLLUX_APP_STICK_RECORD_H_
-#define SOLLUX_APP_STICK_RECORD_H_
+#ifndef SOLLUX_STORE_STICK_RECORD_H_
+#define SOLLUX_STORE_STICK_RECORD_H_
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "base/wstring.h"
 
@@ -24,8 +23,8 @@ struct StickBackup {
 // number>\t<exit code>"; the date and the stick are for people who read it.
 WString StickRecordLine(const StickBackup& backup, const WString& label, uint32_t serial);
 // The last backup that reached a stick (an exit code other than 1: 1 copied nothing), from the
-// record's bytes; lines that are not the record's are passed over.
-std::optional<StickBackup> LastStickBackup(const std::string& bytes);
+// record's lines; lines that are not the record's are passed over.
+std::optional<StickBackup> LastStickBackup(const WStringList& lines);
 // Whole days from `then` to `now`.
 int64_t DaysBetween(int64_t then, int64_t now);
 
@@ -40,4 +39,4 @@ WString OwnDiskLine(const WString& destination, const std::optional<StickBackup>
 
 }  // namespace sollux
 
-#endif  // SOLLUX_APP_STICK_RECORD_H_
+#endif  // SOLLUX_STORE_STICK_RECORD_H_
