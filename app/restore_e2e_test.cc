@@ -217,6 +217,7 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
   UseSource(data_ / L"Docs");
   const Files first = {{L"a.txt", "a 1"}, {L"b.txt", "b"}};
   const Files second = {{L"a.txt", "a 2, longer"}, {L"c.txt", "c"}};
+  const Files without_c = {{L"a.txt", "a 2, longer"}};
   for (const Files& state : {first, second}) {
     Stage(source_, state);
     ASSERT_EQ(0u, Backup());
@@ -247,7 +248,7 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
     std::wstring folder;             // the working folder
     unsigned long exit;
     std::string says;       // at least once; the hostile lines each once
-    const Files* restored;  // what the target then holds
+    const Files* restored;  // what the target then holds; after a backup, the mirror
   } rows[] = {
       {"hostile folder lines", Edit(folder_list, [&](std::string b) { return b + hostile_lines; }),
        all, L"", 0, "A line that Sollux did not write, skipped: ", &first},
@@ -290,6 +291,9 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
        "can no longer be rebuilt exactly", nullptr},
       {"an added list missing", Aside(versions + L"\\" + runs[1] + L"\\Sollux-added.txt"), all,
        L"", 1, "can no longer be rebuilt exactly", nullptr},
+      {"an added list cut short",
+       Edit(versions + L"\\" + runs[1] + L"\\Sollux-added.txt", [](std::string) { return ""; }),
+       all, L"", 1, "can no longer be rebuilt exactly", nullptr},
       {"an impossible date", {}, {L"/at:2026-13-45", L"/folder:*", L"/yes"}, L"", 1,
        "Not understood: /at:2026-13-45", nullptr},
       {"an impossible time", {}, {L"/at:2026-12-10 25.61.61", L"/folder:*", L"/yes"}, L"", 1,
@@ -297,9 +301,20 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
       {"a switch twice", {}, {at_first, L"/folder:*", L"/to:C:\\one", L"/to:C:\\two", L"/yes"},
        L"", 1, "/to:C:\\two is given twice", nullptr},
       {"_Backup_ a link", Aside(kBackup, decoy.path()), {}, L"", 2,
-       "Nothing was backed up: E:\\_Backup_ is a link on the stick", nullptr},
+       "Nothing was backed up: E:\\_Backup_ is a link on the stick", &second},
       {"Sollux-versions a link, backed up", Aside(versions, decoy.path()), {}, L"", 2,
-       "Nothing was backed up: ", nullptr},
+       "Nothing was backed up: ", &second},
+      {"a folder in the place of the folder list",
+       {[&] {
+          Aside(folder_list).make();
+          test::MakeFolders(folder_list);
+        },
+        [&] {
+          ::RemoveDirectoryW(folder_list.c_str());
+          Aside(folder_list).undo();
+        }},
+       {}, L"", 2, "Sollux-folders.txt could not be written: Sollux-restore cannot rebuild",
+       &without_c},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -310,6 +325,7 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
     if (row.args.empty()) {
       ::DeleteFileW((source_ + L"\\c.txt").c_str());  // the mirror would delete its copy
       run = RunBackup();
+      run.out += run.err;
       Stage(source_, second);
     } else {
       std::wstring command_line = test::QuoteArgument(test::RestoreProgram());
@@ -328,10 +344,11 @@ TEST_F(RestoreRun, WithStickATamperedStickStaysOnTheStick) {
     size_t said = 0;
     for (size_t at = 0; (at = run.out.find(row.says, at)) != std::string::npos; at += 1) ++said;
     EXPECT_EQ(&row == &rows[0] ? 6u : std::max<size_t>(said, 1), said) << run.out;
-    if (row.args.empty()) {
-      EXPECT_EQ(second, test::FilesBelow(mirror));
-    }
     EXPECT_EQ(decoy_files, test::FilesBelow(decoy.path()));
+    if (row.args.empty()) {
+      EXPECT_EQ(*row.restored, test::FilesBelow(mirror));
+      continue;
+    }
     const Files restored = test::FilesBelow(target.path());
     EXPECT_EQ(row.restored != nullptr ? *row.restored : Files(),
               restored.empty() ? Files() : test::FilesBelow(target / Place()));

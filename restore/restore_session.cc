@@ -194,7 +194,9 @@ class Session {
     if (args_.folder || args_.yes) {
       const WString wanted = args_.folder.value_or(L"*");
       all_folders_ = wanted == L"*";
-      if (all_folders_ && folders.empty()) Stop(Say(kRestoreNoSuchFolder, {backup.name.Text(), wanted}));
+      if (all_folders_ && folders.empty()) {
+        Stop(Say(kRestoreNoSuchFolder, {backup.name.Text(), wanted}));
+      }
       if (all_folders_) return folders;
       for (const BackedUpFolder& folder : folders) {
         if (SameFolder(wanted, folder.original)) return {folder};
@@ -227,7 +229,12 @@ class Session {
     if (args_.in_place) return WString();
     const WString desktop = WithTrailingSeparator(SpecialFolderPath(CSIDL_DESKTOPDIRECTORY)) +
                             kRestoredFolderName + stamp_;
-    if (args_.to) return FullPath(*args_.to);
+    if (args_.to) {
+      // "" would mean back in place.
+      const WString full = FullPath(*args_.to);
+      if (full.empty()) return Refuse(Say(kRestoreWrongArgument, {L"/to:" + *args_.to}));
+      return full;
+    }
     if (args_.yes) return desktop;
     const std::optional<size_t> chosen = Ask(kRestoreAskWhere, 2, false, {desktop});
     if (!chosen) return Refuse(Say(kRestoreCancelled));
