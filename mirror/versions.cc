@@ -80,10 +80,14 @@ WString VersionStore::KeptPath(const WString& destination, const WString& relati
 }
 
 // Neither the entry nor the folder it goes to may lie behind a link: a move through one would
-// take the entry off the stick.
+// take the entry off the stick. The folder is asked right before the move; within one Keep,
+// whose moves into one folder follow each other at once, once for them all.
 bool VersionStore::Move(const WString& from, const WString& to) {
-  if (!Plain(from) || !Plain(DirectoryPart(to)) || !CreateLongFolderChain(DirectoryPart(to))) {
-    return false;
+  const WString folder = DirectoryPart(to);
+  if (!Plain(from)) return false;
+  if (folder != checked_folder_) {
+    if (!Plain(folder) || !CreateLongFolderChain(folder)) return false;
+    checked_folder_ = keeping_ ? folder : WString();
   }
   return Sys().MoveFileExW(OpenablePath(from).c_str(), OpenablePath(to).c_str(), kRenameOnly) !=
          FALSE;
@@ -120,6 +124,14 @@ void VersionStore::MoveTree(const WString& from, const WString& to, FolderVersio
 }
 
 FolderVersions VersionStore::Keep(const FolderLook& look) {
+  keeping_ = true;
+  FolderVersions result = KeepEntries(look);
+  keeping_ = false;
+  checked_folder_.clear();
+  return result;
+}
+
+FolderVersions VersionStore::KeepEntries(const FolderLook& look) {
   FolderVersions result;
   for (const DoomedEntry& entry : look.doomed) {
     if (result.stopped) break;

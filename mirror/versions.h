@@ -64,6 +64,7 @@ class VersionStore {
   uint64_t DeleteRun(const RunName& run);
 
  private:
+  FolderVersions KeepEntries(const FolderLook& look);
   WString KeptPath(const WString& destination, const WString& relative) const;
   bool Plain(const WString& path) { return layout_.Plain(path); }
   uint64_t DeleteTree(const WString& top);
@@ -76,6 +77,8 @@ class VersionStore {
   RunName run_;
   WString run_folder_;
   bool begun_ = false;
+  bool keeping_ = false;     // within Keep
+  WString checked_folder_;  // the folder that Keep's last move went into
 };
 
 }  // namespace sollux
