@@ -202,14 +202,20 @@ void MirrorGuard::SayLeftOut(const Folder& folder) {
                        {L"", Say(Text::kReportBeforeCopying, {look.source}), line});
 }
 
-// Links found where the versions would have changed something, each said once.
+// Links found where the versions would have changed something, each said once, and the lines
+// of the records skipped.
 void MirrorGuard::SayLinks() {
   if (!store_) return;
+  WStringList lines;
   for (; links_said_ < layout_.links().size(); ++links_said_) {
-    const WString line = Say(Text::kLinkNotFollowed, {layout_.links()[links_said_]});
-    OutputLine(line);
-    report_.lines.push_back(line);
+    lines.push_back(Say(Text::kLinkNotFollowed, {layout_.links()[links_said_]}));
   }
+  // Lines of the records that Sollux did not write, as the restore names them.
+  for (; skipped_said_ < records_.skipped().size(); ++skipped_said_) {
+    lines.push_back(Say(Text::kRecordLineSkipped, {records_.skipped()[skipped_said_]}));
+  }
+  OutputLines(lines);
+  report_.lines.insert(report_.lines.end(), lines.begin(), lines.end());
 }
 
 bool MirrorGuard::KeepDamaged(const WString& destination, const WString& relative) {

@@ -98,6 +98,7 @@ class MirrorGuard {
   WString blocked_;
   bool unlisted_ = false;
   size_t links_said_ = 0;
+  size_t skipped_said_ = 0;
   std::unique_ptr<BackupLock> lock_;
   std::unique_ptr<VersionStore> store_;
   std::vector<Folder> folders_;
