@@ -29,7 +29,7 @@ rm -rf "$stick" "$prefix.drive-d"
 mkdir -p "$stick" "$prefix.drive-d/Projects"
 "$tools/wine-drives.sh" "$prefix" "e=floppy:$stick" "d=hd:$prefix.drive-d" "f=hd:$stick"
 run 13 'BackupRun.WithStick*'
-run 2 'RestoreRun.WithStick*'
+run 3 'RestoreRun.WithStick*'
 # The same on a Japanese Windows: Wine takes the UI language from LC_MESSAGES.
 export SOLLUX_UI_LOCALE=ja_JP.UTF-8
 run 1 'BackupRun.WithStickSpeaks*'

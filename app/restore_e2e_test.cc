@@ -12,8 +12,10 @@
 #include "base/path.h"
 #include "base/text_file.h"
 #include "base/win.h"
+#include "restore/spoken_date.h"
 #include "script/path_rewrite.h"
 #include "store/record_file.h"
+#include "store/run_name.h"
 #include "test/batch_runner.h"
 #include "test/child_process.h"
 #include "test/scoped_environment.h"
@@ -181,6 +183,100 @@ TEST_F(RestoreRun, WithStickGivesEveryBackupBack) {
                                        L" can no longer be rebuilt exactly and is not offered: "
                                        L"the record of the backup of " + runs[1])))
       << lost.out;
+}
+
+// One file found by a part of its name in four backups (changed, deleted, made again), and one
+// of its versions brought back beside the original, nothing else in the folder changed; only
+// what is missing comes back in place; the preview alone writes nothing.
+TEST_F(RestoreRun, WithStickFindsOneFileAndGivesAVersionBack) {
+  UseSource(data_ / L"Office");
+  const std::wstring quote = L"\u898B\u7A4D\u66F8 Q7.xlsx";  // 見積書
+  const std::wstring sales = L"\u58F2\u4E0A\u96C6\u8A08 Q7.xlsx";  // 売上集計
+  const std::vector<Files> states = {
+      {{quote, "quote 1"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}},
+      {{quote, "quote 2"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}},
+      {{sales, "sales 2"}, {L"drawings\\a.dwg", "a"}},
+      {{quote, "quote 4"}, {sales, "sales 2"}, {L"drawings\\a.dwg", "a"}},
+  };
+  for (const Files& state : states) {
+    Stage(source_, state);
+    ASSERT_EQ(0u, Backup());
+  }
+  const std::vector<std::wstring> runs = LastRuns(states.size());
+  const Files stick = test::FilesBelow(kBackup);
+  const auto restore = [](const std::vector<std::wstring>& arguments, const std::string& input = "") {
+    test::ChildSetup setup;
+    setup.error_into_output = true;
+    setup.input = input;
+    std::wstring command_line = test::QuoteArgument(test::RestoreProgram());
+    for (const std::wstring& argument : arguments) command_line += L" " + test::QuoteArgument(argument);
+    const test::ChildOutput run =
+        test::RunChildCommandLine(test::RestoreProgram(), command_line, setup);
+    return std::pair{run.exit_code, FromShiftJis(run.out)};
+  };
+  // Listed: the three versions of the quote, newest first, each with its backups.
+  const auto [listed, list] = restore({L"/find:\u898B\u7A4D"});
+  EXPECT_EQ(0u, listed) << test::Narrow(list);
+  EXPECT_NE(std::wstring::npos, list.find(L"1 file whose name matches")) << test::Narrow(list);
+  EXPECT_NE(std::wstring::npos, list.find(source_ + L"\\" + quote)) << test::Narrow(list);
+  size_t versions = 0;
+  for (size_t at = 0; (at = list.find(L"; in the backups of ", at)) != std::wstring::npos; ++at) {
+    ++versions;
+  }
+  EXPECT_EQ(3u, versions) << test::Narrow(list);
+  // A full-width part of a name finds both workbooks; the stick is never written.
+  const auto [both, two] = restore({L"/find:\uFF51\uFF17"});
+  EXPECT_EQ(0u, both);
+  EXPECT_NE(std::wstring::npos, two.find(L"2 files whose names match")) << test::Narrow(two);
+  for (const auto& [arguments, says] : std::vector<std::pair<std::vector<std::wstring>, std::wstring>>{
+           {{L"/find:nothing like it"}, L"has a name with \"nothing like it\""},
+           {{L"/find:*"}, L"* alone stands for every file"},
+           {{L"/find:q7", L"/at:latest", L"/yes"}, L"2 files match \"q7\""},
+           {{L"/find:\u898B\u7A4D", L"/at:" + runs[2], L"/yes"}, L"holds no version of"}}) {
+    const auto [exit, out] = restore(arguments);
+    EXPECT_EQ(1u, exit) << test::Narrow(out);
+    EXPECT_NE(std::wstring::npos, out.find(says)) << test::Narrow(out);
+  }
+  EXPECT_EQ(states[3], test::FilesBelow(source_));
+
+  // The second backup's quote beside today's, under a name with its day.
+  const auto [got, said] = restore({L"/find:\u898B\u7A4D", L"/at:" + runs[1], L"/yes"});
+  EXPECT_EQ(0u, got) << test::Narrow(said);
+  Files expected = states[3];
+  expected[VersionFileName(quote, ParseRunName(runs[1])->stamp)] = "quote 2";
+  EXPECT_EQ(expected, test::FilesBelow(source_));
+
+  // The same by the questions, as a person answers them: the whole folder, then back to the
+  // first question; a file; * alone, then a part of its name; a wrong number, then the oldest
+  // version in full-width digits; はい. Its name is taken now, so it gets a number.
+  const std::string typed = "2\r\n0\r\n1\r\n*\r\n" + ToShiftJis(L"\u898B\u7A4D") +
+                            "\r\n7\r\n" + ToShiftJis(L"\uFF13\r\n\u306F\u3044\r\n");
+  const auto [answered, dialog] = restore({}, typed);
+  EXPECT_EQ(0u, answered) << test::Narrow(dialog);
+  for (const wchar_t* said : {L"What do you want back?", L"As at which backup?",
+                              L"* alone stands for every file", L"Type a number from 1 to 3, or * for all",
+                              L"Restored 1 file"}) {
+    EXPECT_NE(std::wstring::npos, dialog.find(said)) << test::Narrow(said) << test::Narrow(dialog);
+  }
+  expected[NumberedName(VersionFileName(quote, ParseRunName(runs[0])->stamp), 2)] = "quote 1";
+  EXPECT_EQ(expected, test::FilesBelow(source_));
+
+  // Only what is missing: the drawing comes back, the sales figures of today stay.
+  Stage(source_, {{quote, "quote 4"}, {sales, "sales 3, today's"}});
+  const Files before = test::FilesBelow(source_);
+  const auto [previewed, preview] =
+      restore({L"/at:" + runs[3], L"/folder:" + source_, L"/inplace", L"/missing", L"/list"});
+  EXPECT_EQ(0u, previewed) << test::Narrow(preview);
+  EXPECT_NE(std::wstring::npos, preview.find(L"1 file is there and is left as it is"))
+      << test::Narrow(preview);
+  EXPECT_EQ(before, test::FilesBelow(source_));
+  const auto [missing, back] =
+      restore({L"/at:" + runs[3], L"/folder:" + source_, L"/inplace", L"/missing", L"/yes"});
+  EXPECT_EQ(0u, missing) << test::Narrow(back);
+  Files now = before;
+  now[L"drawings\\a.dwg"] = "a";
+  EXPECT_EQ(now, test::FilesBelow(source_));
+  EXPECT_EQ(stick, test::FilesBelow(kBackup));
 }
 
 // A change to the stick and what undoes it.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -45,6 +46,21 @@ struct Backup {
   std::vector<BackedUpFolder> not_offered;
 };
 
+// A version of a file: its bytes on the stick, and the backups that held it.
+struct FileVersion {
+  HeldCopy copy;
+  std::vector<size_t> backups;  // indexes into backups(), newest first
+};
+
+// A file found by its name in the backups, with each of its versions, newest first.
+struct FoundFile {
+  BackedUpFolder folder;  // as the newest backup that holds it names it
+  WString relative;       // below the folder
+  std::vector<FileVersion> versions;
+};
+
+class NamePattern;
+
 class BackupCatalog {
  public:
   // `backup_folder` is E:\_Backup_, `computer` a folder's name in it.
@@ -61,6 +77,8 @@ class BackupCatalog {
   WStringList Notes() const;
   // The files of `folder` as `backup` left them.
   std::vector<HeldCopy> FilesAt(const Backup& backup, const BackedUpFolder& folder) const;
+  // Every file whose name matches, in every backup that can be rebuilt, by its path.
+  std::vector<FoundFile> Find(const NamePattern& pattern) const;
 
  private:
   struct Listed {
@@ -76,6 +94,11 @@ class BackupCatalog {
   // inside or a folder could not be read to the end.
   bool List(const WString& folder, const WString& below, Listing* listing);
   void AddBackup(size_t index, const std::vector<BackedUpFolder>& folders);
+  // Where the file `key` (an upper-cased path below _Backup_) was after each run: the run whose
+  // versions hold it, kInMirror, or kNowhere; `added` the matching files each run added.
+  std::vector<size_t> HoldersOf(const WString& key,
+                                const std::vector<std::unordered_set<WString>>& added) const;
+  HeldCopy CopyOf(const WString& key, size_t holder, const WString& place) const;
 
   StickLayout layout_;
   BackupRecords records_;

@@ -33,13 +33,26 @@ struct ValueSwitch {
 constexpr ValueSwitch kValueSwitches[] = {{L"at", &RestoreArguments::at},
                                           {L"folder", &RestoreArguments::folder},
                                           {L"to", &RestoreArguments::to},
+                                          {L"find", &RestoreArguments::find},
                                           {L"computer", &RestoreArguments::computer}};
 struct FlagSwitch {
   const wchar_t* name;
   bool RestoreArguments::*field;
 };
 constexpr FlagSwitch kFlagSwitches[] = {{L"inplace", &RestoreArguments::in_place},
-                                        {L"yes", &RestoreArguments::yes}};
+                                        {L"missing", &RestoreArguments::missing},
+                                        {L"yes", &RestoreArguments::yes},
+                                        {L"list", &RestoreArguments::list}};
+
+// The switch that does not go with the others: a file comes back beside its original or into a
+// folder, never in its place; only what is missing comes back in place alone.
+const wchar_t* Conflict(const RestoreArguments& args) {
+  if (args.in_place && args.to) return L"/inplace";
+  if (args.find && args.folder) return L"/folder";
+  if (args.find && args.in_place) return L"/inplace";
+  if (args.missing && !args.in_place) return L"/missing";
+  return nullptr;
+}
 
 }  // namespace
 
@@ -68,8 +81,8 @@ std::optional<RestoreArguments> ParseRestoreArguments(const WStringList& argumen
     }
     given.push_back(name);
   }
-  if (parsed.in_place && parsed.to) {
-    *fault = {L"/inplace", false};
+  if (const wchar_t* conflict = Conflict(parsed)) {
+    *fault = {conflict, false};
     return std::nullopt;
   }
   return parsed;

@@ -13,15 +13,19 @@
 
 namespace sollux {
 
-// Sollux-restore.exe /at:<when> /folder:<folder> (/to:<target> | /inplace) [/computer:<name>]
-// [/yes]; what is not given is asked.
+// Sollux-restore.exe /at:<when> /folder:<folder> (/to:<target> | /inplace [/missing])
+// [/computer:<name>] [/yes] [/list], or /find:<name> [/at:<when>] [/to:<folder>] ...; what is
+// not given is asked.
 struct RestoreArguments {
   std::optional<WString> at;
   std::optional<WString> folder;
   std::optional<WString> to;
   bool in_place = false;
+  bool missing = false;  // in place, only the files that are not there
+  std::optional<WString> find;
   std::optional<WString> computer;
   bool yes = false;
+  bool list = false;  // the preview alone
 };
 
 // What is wrong with the arguments: the first that is not understood, or a switch given twice.

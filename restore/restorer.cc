@@ -22,7 +22,7 @@ class Copier {
   Copier(const std::vector<RestoreFile>& files, const WString& stick_root)
       : stick_root_(stick_root) {
     for (const RestoreFile& file : files) {
-      if (file.same) continue;
+      if (file.same || file.there) continue;
       total_files_ += 1;
       total_bytes_ += file.size;
     }
@@ -30,7 +30,7 @@ class Copier {
 
   RestoreOutcome Copy(const std::vector<RestoreFile>& files) {
     for (size_t i = 0; i < files.size() && !outcome_.stick_gone; ++i) {
-      if (files[i].same) continue;
+      if (files[i].same || files[i].there) continue;
       ShowProgress(Say(Text::kRestoreProgress,
                        {CountText(done_ + 1), CountText(total_files_), SizeText(bytes_done_),
                         SizeText(total_bytes_)}));
@@ -104,7 +104,7 @@ class Copier {
 
 }  // namespace
 
-void LookAtTargets(std::vector<RestoreFile>* files) {
+void LookAtTargets(std::vector<RestoreFile>* files, bool missing_only) {
   for (RestoreFile& file : *files) {
     if (file.aside.empty()) continue;
     const std::optional<ListedEntry> there = EntryAt(file.target);
@@ -112,7 +112,8 @@ void LookAtTargets(std::vector<RestoreFile>* files) {
     restored.size = file.size;
     restored.write_time = file.write_time;
     file.same = there && !there->IsFolder() && SameFile(*there, restored);
-    if (!there || file.same) file.aside.clear();
+    file.there = missing_only && there && !file.same;
+    if (!there || file.same || missing_only) file.aside.clear();
   }
 }
 

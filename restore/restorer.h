@@ -17,7 +17,8 @@ struct RestoreFile {
   WString aside;   // where what is at `target` goes first; "" when nothing is there
   uint64_t size = 0;
   uint64_t write_time = 0;
-  bool same = false;  // the file there is the same already
+  bool same = false;   // the file there is the same already
+  bool there = false;  // something is there, and only what is missing comes back
 };
 
 struct RestoreOutcome {
@@ -30,10 +31,11 @@ struct RestoreOutcome {
 
 // Looks at each target that has an `aside` (a file without one lies in a folder that is not
 // there): sets `same` when the file there is the same already, and keeps `aside` only when
-// another file or a folder is there.
-void LookAtTargets(std::vector<RestoreFile>* files);
+// another file or a folder is there; with `missing_only`, sets `there` instead, and nothing is
+// moved aside.
+void LookAtTargets(std::vector<RestoreFile>* files, bool missing_only = false);
 
-// Copies what is to be copied; `stick_root` ("E:\") is asked when a read fails, and a stick
+// Copies what is to be copied (neither `same` nor `there`); `stick_root` ("E:\") is asked when a read fails, and a stick
 // that no longer answers ends the restore.
 RestoreOutcome CopyFiles(const std::vector<RestoreFile>& files, const WString& stick_root);
 

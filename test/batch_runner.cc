@@ -165,7 +165,7 @@ BatchRun BatchRunner::RunOnce(const std::wstring& path) {
   const ChildOutput child =
       RunChildCommandLine(interpreter, L"\"" + interpreter + L"\" /c \"" + path + L"\"",
                           {Environment(), dir_.path(), /*error_into_output=*/true,
-                           /*exact_bytes=*/true});
+                           /*exact_bytes=*/true, /*input=*/""});
   if (!child.started) ADD_FAILURE() << "cannot start " << testing::PrintToString(interpreter);
   if (child.started && !child.finished) ADD_FAILURE() << "cmd.exe did not finish in time";
   BatchRun run;

@@ -95,8 +95,10 @@ ChildOutput RunChildCommandLine(const std::wstring& program, const std::wstring&
                                 const ChildSetup& setup) {
   ChildOutput result;
   ScopedTempDir dir;
+  if (!setup.input.empty()) WriteFileBytes(dir / L"in", setup.input);
   {
-    const UniqueHandle in = InheritedFile(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    const UniqueHandle in = InheritedFile(setup.input.empty() ? L"NUL" : dir / L"in",
+                                          GENERIC_READ, OPEN_EXISTING);
     const UniqueHandle out = InheritedFile(dir / L"out", GENERIC_WRITE, CREATE_ALWAYS);
     const UniqueHandle err = InheritedFile(dir / L"err", GENERIC_WRITE, CREATE_ALWAYS);
     const HANDLE handles[3] = {in.get(), out.get(),

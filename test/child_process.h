@@ -38,10 +38,12 @@ struct ChildSetup {
   bool error_into_output = false;
   // The output's bytes exactly as written, "\r\n" included.
   bool exact_bytes = false;
+  // What the child reads on its standard input (a file, not a console); none when empty.
+  std::string input;
 };
 
 // Runs `program` with `command_line` exactly as given (its first element is what the child
-// sees as its argument 0) and waits for it. Standard input is empty.
+// sees as its argument 0) and waits for it. Standard input is `setup.input`.
 ChildOutput RunChildCommandLine(const std::wstring& program, const std::wstring& command_line,
                                 const ChildSetup& setup = {});
 // Runs `program` with argument 0 the quoted program path, followed by `arguments`.
