@@ -192,11 +192,13 @@ TEST_F(RestoreRun, WithStickFindsOneFileAndGivesAVersionBack) {
   UseSource(data_ / L"Office");
   const std::wstring quote = L"\u898B\u7A4D\u66F8 Q7.xlsx";  // 見積書
   const std::wstring sales = L"\u58F2\u4E0A\u96C6\u8A08 Q7.xlsx";  // 売上集計
+  const std::wstring oil = L"\u00D6l Q8.txt";  // outside code page 932
   const std::vector<Files> states = {
-      {{quote, "quote 1"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}},
-      {{quote, "quote 2"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}},
-      {{sales, "sales 2"}, {L"drawings\\a.dwg", "a"}},
-      {{quote, "quote 4"}, {sales, "sales 2"}, {L"drawings\\a.dwg", "a"}},
+      {{quote, "quote 1"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}, {oil, "oil"}},
+      {{quote, "quote 2, longer"}, {sales, "sales 1"}, {L"drawings\\a.dwg", "a"}, {oil, "oil"}},
+      {{sales, "sales 2, longer"}, {L"drawings\\a.dwg", "a"}, {oil, "oil"}},
+      {{quote, "quote 4, the longest"}, {sales, "sales 2, longer"}, {L"drawings\\a.dwg", "a"},
+       {oil, "oil"}},
   };
   for (const Files& state : states) {
     Stage(source_, state);
@@ -228,6 +230,9 @@ TEST_F(RestoreRun, WithStickFindsOneFileAndGivesAVersionBack) {
   const auto [both, two] = restore({L"/find:\uFF51\uFF17"});
   EXPECT_EQ(0u, both);
   EXPECT_NE(std::wstring::npos, two.find(L"2 files whose names match")) << test::Narrow(two);
+  const auto [outside, one] = restore({L"/find:\u00F6L q8"});
+  EXPECT_EQ(0u, outside);
+  EXPECT_NE(std::wstring::npos, one.find(L"1 file whose name matches")) << test::Narrow(one);
   for (const auto& [arguments, says] : std::vector<std::pair<std::vector<std::wstring>, std::wstring>>{
            {{L"/find:nothing like it"}, L"has a name with \"nothing like it\""},
            {{L"/find:*"}, L"* alone stands for every file"},
@@ -243,7 +248,7 @@ TEST_F(RestoreRun, WithStickFindsOneFileAndGivesAVersionBack) {
   const auto [got, said] = restore({L"/find:\u898B\u7A4D", L"/at:" + runs[1], L"/yes"});
   EXPECT_EQ(0u, got) << test::Narrow(said);
   Files expected = states[3];
-  expected[VersionFileName(quote, ParseRunName(runs[1])->stamp)] = "quote 2";
+  expected[VersionFileName(quote, ParseRunName(runs[1])->stamp)] = "quote 2, longer";
   EXPECT_EQ(expected, test::FilesBelow(source_));
 
   // The same by the questions, as a person answers them: the whole folder, then back to the
@@ -262,7 +267,7 @@ TEST_F(RestoreRun, WithStickFindsOneFileAndGivesAVersionBack) {
   EXPECT_EQ(expected, test::FilesBelow(source_));
 
   // Only what is missing: the drawing comes back, the sales figures of today stay.
-  Stage(source_, {{quote, "quote 4"}, {sales, "sales 3, today's"}});
+  Stage(source_, {{quote, "quote 4, the longest"}, {sales, "sales 3, today's"}, {oil, "oil"}});
   const Files before = test::FilesBelow(source_);
   const auto [previewed, preview] =
       restore({L"/at:" + runs[3], L"/folder:" + source_, L"/inplace", L"/missing", L"/list"});

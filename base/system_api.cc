@@ -125,6 +125,9 @@ BOOL RealSystemApi::WriteFile(HANDLE file, const void* data, DWORD size, DWORD* 
   return ::WriteFile(file, data, size, written, nullptr);
 }
 BOOL RealSystemApi::FlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
+BOOL RealSystemApi::SetFileTime(HANDLE file, const FILETIME* written) {
+  return ::SetFileTime(file, nullptr, nullptr, written);
+}
 BOOL RealSystemApi::CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) {
   return ::CopyFileExW(from, to, nullptr, nullptr, nullptr, flags);
 }

@@ -90,6 +90,7 @@ class SystemApi {
   virtual BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                                    BOOL wait) = 0;
   virtual BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) = 0;
+  virtual BOOL SetFileTime(HANDLE file, const FILETIME* written) = 0;
   // Writes what the system holds of the file to the device.
   virtual BOOL FlushFileBuffers(HANDLE file) = 0;
   // Copies a file with its last-write time and attributes (no progress routine, no cancel).
@@ -219,6 +220,7 @@ class RealSystemApi : public SystemApi {
   BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred,
                            BOOL wait) override;
   BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written) override;
+  BOOL SetFileTime(HANDLE file, const FILETIME* written) override;
   BOOL FlushFileBuffers(HANDLE file) override;
   BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override;
   void* VirtualAlloc(size_t size) override;

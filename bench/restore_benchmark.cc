@@ -7,11 +7,15 @@
 //       every later run. Also <backup folder>\floor-list.txt, the same files as the restore
 //       of the first backup copies them.
 //   restore_benchmark floor <backup folder> <target>
-//       CopyFileExW of every file of the list, nothing else
+//       CopyFileExW of every file of the list, and one read of each copy from the device
+//       (FILE_FLAG_NO_BUFFERING), the least that a restore which reads its copies back does
+//   restore_benchmark list <backup folder>
+//       a bare listing of every folder below it (FindFirstFileExW, nothing kept)
 //   restore_benchmark state <backup folder>
 //       the catalog's reading and the state of the first backup, in microseconds
 //
-// The script times Sollux-restore.exe against the floor as whole processes (farm-bench).
+// The script times Sollux-restore.exe against the floor, and its search against the listing,
+// as whole processes (farm-bench).
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -67,7 +71,23 @@ int Make(const WString& backup, int files, int runs) {
   return ReplaceRecord(backup + L"\\floor-list.txt", floor) ? 0 : 1;
 }
 
+constexpr DWORD kReadPiece = 1 << 20;
+
+// The copy as the device holds it: whole sectors into page-aligned memory.
+bool ReadFromDevice(const WString& path, void* buffer) {
+  const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_NO_BUFFERING, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD read = 0;
+  bool ok = true;
+  while ((ok = ::ReadFile(file, buffer, kReadPiece, &read, nullptr) != FALSE) && read == kReadPiece) {
+  }
+  ::CloseHandle(file);
+  return ok;
+}
+
 int Floor(const WString& backup, const WString& target) {
+  void* buffer = ::VirtualAlloc(nullptr, kReadPiece, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   WString made;
   WStringList lines;
   ReadRecordLines(backup + L"\\floor-list.txt", &lines);
@@ -77,11 +97,29 @@ int Floor(const WString& backup, const WString& target) {
     const WString to = target + L"\\" + line.substr(tab + 1);
     if (DirectoryPart(to) != made) CreateLongFolderChain(made = DirectoryPart(to));
     if (!::CopyFileExW(line.substr(0, tab).c_str(), to.c_str(), nullptr, nullptr, nullptr,
-                       COPY_FILE_FAIL_IF_EXISTS)) {
+                       COPY_FILE_FAIL_IF_EXISTS) ||
+        !ReadFromDevice(to, buffer)) {
       return 1;
     }
   }
   return 0;
+}
+
+// Every entry of every folder below `folder`, counted.
+uint64_t List(const WString& folder) {
+  uint64_t entries = 0;
+  WIN32_FIND_DATAW data;
+  const HANDLE find = ::FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const WString name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    ++entries;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) entries += List(folder + L"\\" + name);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return entries;
 }
 
 int State(const WString& backup) {
@@ -106,6 +144,7 @@ int wmain(int argc, wchar_t** argv) {
   if (mode == L"make" && argc == 5) return Make(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
   if (mode == L"floor" && argc == 4) return Floor(argv[2], argv[3]);
   if (mode == L"state" && argc == 3) return State(argv[2]);
-  std::fprintf(stderr, "usage: restore_benchmark make|floor|state ...\n");
+  if (mode == L"list" && argc == 3) return List(LongPathForm(argv[2])) == 0 ? 1 : 0;
+  std::fprintf(stderr, "usage: restore_benchmark make|floor|list|state ...\n");
   return 2;
 }

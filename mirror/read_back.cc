@@ -153,6 +153,67 @@ ReadBack CopyReader::Compare(const WString& source, const WString& copy,
   return known_size || StampOf(source) == before ? verdict : ReadBack::kSourceChanged;
 }
 
+// The source's bytes into a new file, piece by piece; the last piece read stays in the source's
+// buffer. `written` gets the bytes of the file.
+CopyReader::CopyResult CopyReader::WriteCopy(HANDLE source, const WString& copy,
+                                             uint64_t write_time, DWORD* written) {
+  const HANDLE target = Sys().CreateFileW(OpenablePath(copy).c_str(), GENERIC_WRITE, 0,
+                                          CREATE_NEW, FILE_FLAG_SEQUENTIAL_SCAN);
+  if (target == INVALID_HANDLE_VALUE) return {Copied::kNotCopied, Sys().GetLastError()};
+  CopyResult result{Copied::kEqual, 0};
+  *written = 0;
+  for (DWORD read = kReadBackPiece; read == kReadBackPiece && result.outcome == Copied::kEqual;) {
+    DWORD put = 0;
+    if (!Sys().ReadFile(source, source_buffer_, kReadBackPiece, &read, nullptr)) {
+      result = {Copied::kSourceUnreadable, Sys().GetLastError()};
+    } else if (!Sys().WriteFile(target, source_buffer_, read, &put) || put != read) {
+      result = {Copied::kNotCopied, Sys().GetLastError()};
+    }
+    *written += put;
+  }
+  const FILETIME time = {static_cast<DWORD>(write_time), static_cast<DWORD>(write_time >> 32)};
+  if (result.outcome == Copied::kEqual && !Sys().SetFileTime(target, &time)) {
+    result = {Copied::kNotCopied, Sys().GetLastError()};
+  }
+  Sys().CloseHandle(target);
+  if (result.outcome != Copied::kEqual) Sys().DeleteFileW(OpenablePath(copy).c_str());
+  return result;
+}
+
+CopyReader::CopyResult CopyReader::CopyAndCompare(const WString& source, const WString& copy,
+                                                  uint64_t size, uint64_t write_time,
+                                                  DWORD attributes) {
+  if (copy_buffer_ == nullptr || source_buffer_ == nullptr) return {Copied::kNotCopied, 0};
+  Pair pair;
+  pair.source = Sys().CreateFileW(OpenablePath(source).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  OPEN_EXISTING, kSourceFlags);
+  if (pair.source == INVALID_HANDLE_VALUE) return {Copied::kSourceUnreadable, Sys().GetLastError()};
+  DWORD written = 0;
+  const CopyResult copied = WriteCopy(pair.source, copy, write_time, &written);
+  if (copied.outcome != Copied::kEqual) return copied;
+  constexpr DWORD kPlain = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL;
+  if ((attributes & ~kPlain) != 0) Sys().SetFileAttributesW(OpenablePath(copy).c_str(), attributes);
+  // A larger file is compared with its source read again, piece by piece.
+  if (size > kReadBackPiece) {
+    const ReadBack read = Compare(source, copy, nullptr, size);
+    return {read == ReadBack::kEqual ? Copied::kEqual
+            : read == ReadBack::kDifferent ? Copied::kDifferent
+                                           : Copied::kCopyUnreadable, 0};
+  }
+  pair.copy = Sys().CreateFileW(OpenablePath(copy).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                OPEN_EXISTING, kStickFlags & ~FILE_FLAG_OVERLAPPED);
+  if (pair.copy == INVALID_HANDLE_VALUE) return {Copied::kCopyUnreadable, Sys().GetLastError()};
+  if (piece_ == 0) piece_ = PieceSize(pair.copy);
+  DWORD read = 0;
+  if (!Sys().ReadFile(pair.copy, copy_buffer_, piece_, &read, nullptr)) {
+    return {Copied::kCopyUnreadable, Sys().GetLastError()};
+  }
+  return {read == written && read == size && SameBytes(copy_buffer_, source_buffer_, read)
+              ? Copied::kEqual
+              : Copied::kDifferent,
+          0};
+}
+
 // Piece by piece: the copy's read started, the source's read meanwhile, then the copy's
 // awaited (a read in flight must end before its buffer and its OVERLAPPED go), then compared.
 ReadBack CopyReader::CompareOpen(Pair& pair, const std::function<void(uint64_t)>& progress) {

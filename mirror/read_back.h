@@ -36,6 +36,19 @@ class CopyReader {
   CopyReader(const CopyReader&) = delete;
   CopyReader& operator=(const CopyReader&) = delete;
 
+  // What copying a file and reading the copy back came to.
+  enum class Copied { kEqual, kDifferent, kNotCopied, kSourceUnreadable, kCopyUnreadable };
+  struct CopyResult {
+    Copied outcome = Copied::kNotCopied;
+    DWORD error = 0;  // of a copy that could not be made or a source that could not be read
+  };
+  // Copies `source` to the new file `copy` (never over one) with its last-write time and
+  // attributes, then reads the copy back from its device (the reader's volume) and compares it
+  // with the source. A file of one piece is read from the source once: the copy is compared
+  // with the bytes that were written, which is what a copy and a read back cost at least.
+  CopyResult CopyAndCompare(const WString& source, const WString& copy, uint64_t size,
+                            uint64_t write_time, DWORD attributes);
+
   // `progress` hears the bytes of each piece read from the stick. A source that nothing writes
   // to (a backup's file) may be given its `known_size`: its size and time are then not taken
   // before and after the read, which for small files costs as much as the read.
@@ -48,6 +61,7 @@ class CopyReader {
   DWORD PieceSize(HANDLE copy) const;
   ReadBack CompareOpen(Pair& pair, const std::function<void(uint64_t)>& progress);
   ReadBack StickFailure() const;
+  CopyResult WriteCopy(HANDLE source, const WString& copy, uint64_t write_time, DWORD* written);
 
   WString root_;
   void* copy_buffer_ = nullptr;

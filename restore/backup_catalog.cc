@@ -149,7 +149,8 @@ bool BackupCatalog::List(const WString& folder, const WString& below, Listing* l
           plain = false;
         } else if (!entry.IsFolder()) {
           const WString path = below + L"\\" + relative;
-          (*listing)[FileSystemUpperCase(path)] = {path, entry.size, entry.write_time};
+          (*listing)[FileSystemUpperCase(path)] = {path, entry.size, entry.write_time,
+                                                   entry.attributes};
         }
       });
   return plain && unreadable.empty();
@@ -184,7 +185,7 @@ std::vector<HeldCopy> BackupCatalog::FilesAt(const Backup& backup,
     const WString root = in_mirror ? layout_.backup_folder()
                                    : layout_.RunFolder(names_[held.version_run]);
     files.push_back({root + L"\\" + found->second.path, held.path.substr(prefix.size()),
-                     found->second.size, found->second.write_time});
+                     found->second.size, found->second.write_time, found->second.attributes});
   }
   std::sort(files.begin(), files.end(),
             [](const HeldCopy& a, const HeldCopy& b) { return a.relative < b.relative; });

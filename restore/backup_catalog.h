@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/win.h"
 #include "base/wstring.h"
 #include "mirror/backup_state.h"
 #include "store/backup_records.h"
@@ -33,6 +34,7 @@ struct HeldCopy {
   WString relative;    // below its folder
   uint64_t size = 0;
   uint64_t write_time = 0;
+  DWORD attributes = 0;
 };
 
 // One backup that can be rebuilt: the state after run `run`.
@@ -85,6 +87,7 @@ class BackupCatalog {
     WString path;  // below _Backup_
     uint64_t size = 0;
     uint64_t write_time = 0;
+    DWORD attributes = 0;
   };
   using Listing = std::unordered_map<WString, Listed>;  // by upper-cased path
   void ReadHistory();

@@ -49,14 +49,16 @@ HeldCopy BackupCatalog::CopyOf(const WString& key, size_t holder, const WString&
   const WString root =
       holder == kInMirror ? layout_.backup_folder() : layout_.RunFolder(names_[holder]);
   return {root + L"\\" + listed.path, listed.path.substr(place.size() + 1), listed.size,
-          listed.write_time};
+          listed.write_time, listed.attributes};
 }
 
 std::vector<FoundFile> BackupCatalog::Find(const NamePattern& pattern) const {
   std::unordered_map<WString, WString> matching;  // by upper-cased path: the path
+  // A listing's keys are upper-cased already: their last level is the name to match.
   const auto consider = [&](const Listing& listing) {
     for (const auto& [key, file] : listing) {
-      if (pattern.Matches(FileNamePart(file.path))) matching.emplace(key, file.path);
+      const std::wstring_view name = std::wstring_view(key).substr(key.rfind(L'\\') + 1);
+      if (pattern.MatchesUpperCase(name)) matching.emplace(key, file.path);
     }
   };
   consider(mirror_);

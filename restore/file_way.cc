@@ -214,7 +214,7 @@ std::optional<Plan> Session::VersionPlan(const BackupCatalog& catalog, const Fou
       continue;
     }
     plan.files.push_back({version->copy.stick_path, target, L"", version->copy.size,
-                          version->copy.write_time});
+                          version->copy.write_time, version->copy.attributes});
   }
   if (plan.files.size() == 1) plan.where = plan.files.front().target;
   return plan;

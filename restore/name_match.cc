@@ -16,16 +16,19 @@ WString Trimmed(const WString& text) {
   return text.substr(first, text.find_last_not_of(L' ') - first + 1);
 }
 
-}  // namespace
-
-WString FoldedName(const WString& text) {
-  WString half = text;
+// The full-width forms of ASCII as ASCII; upper-cased before or after, the same.
+WString HalfWidth(std::wstring_view text) {
+  WString half(text);
   for (wchar_t& c : half) {
     if (c >= kFullWidthFirst && c <= kFullWidthLast) c = static_cast<wchar_t>(c - kFullWidthOffset);
     if (c == kIdeographicSpace) c = L' ';
   }
-  return FileSystemUpperCase(half);
+  return half;
 }
+
+}  // namespace
+
+WString FoldedName(const WString& text) { return FileSystemUpperCase(HalfWidth(text)); }
 
 NamePattern::NamePattern(const WString& typed) : folded_(Trimmed(FoldedName(typed))) {
   wildcards_ = folded_.find_first_of(L"*?") != WString::npos;
@@ -34,8 +37,12 @@ NamePattern::NamePattern(const WString& typed) : folded_(Trimmed(FoldedName(type
 }
 
 bool NamePattern::Matches(const WString& name) const {
+  return MatchesUpperCase(FileSystemUpperCase(name));
+}
+
+bool NamePattern::MatchesUpperCase(std::wstring_view upper_name) const {
   if (empty_) return true;
-  const WString folded = FoldedName(name);
+  const WString folded = HalfWidth(upper_name);
   return wildcards_ ? MatchesUpperCaseWildcard(folded, folded_)
                     : folded.find(folded_) != WString::npos;
 }

@@ -4,6 +4,8 @@
 #ifndef SOLLUX_RESTORE_NAME_MATCH_H_
 #define SOLLUX_RESTORE_NAME_MATCH_H_
 
+#include <string_view>
+
 #include "base/wstring.h"
 
 namespace sollux {
@@ -15,6 +17,8 @@ class NamePattern {
   // Nothing to look for: only blanks, or only stars, which every name matches.
   bool Empty() const { return empty_; }
   bool Matches(const WString& name) const;
+  // The same for a name that FileSystemUpperCase made already (a listing's key).
+  bool MatchesUpperCase(std::wstring_view upper_name) const;
 
  private:
   WString folded_;

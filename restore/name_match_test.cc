@@ -20,6 +20,7 @@ TEST(NameMatchTest, APartOfTheNameAsTheExplorerFindsIt) {
       {L"quote", L"Quote 2026.XLSX", true},
       {L"\uFF31\uFF35\uFF2F\uFF34\uFF25", L"quote.xlsx", true},  // ＱＵＯＴＥ
       {L"\uFF12\uFF10\uFF12\uFF16", L"plan 2026.txt", true},    // ２０２６
+      {L"quote", L"\uFF51\uFF55\uFF4F\uFF54\uFF45.xlsx", true},  // ｑｕｏｔｅ.xlsx
       {L"plan\u3000202", L"Plan 2026.txt", true},              // an ideographic space
       {L"  quote ", L"quote.xlsx", true},
       {L"\u00E4", L"\u00C4rger.txt", true},                     // ä in Ärger

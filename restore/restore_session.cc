@@ -312,8 +312,9 @@ std::optional<Plan> Session::FolderPlan(const BackupCatalog& catalog, const Back
         plan.unrestored.Add(Say(kRestoreNotRestored, {Say(kRestoreNameNotWritable), path}));
         continue;
       }
-      plan.files.push_back({file.stick_path, path, there ? JoinedPath(aside, file.relative) : WString(),
-                            file.size, file.write_time});
+      plan.files.push_back({file.stick_path, path,
+                            there ? JoinedPath(aside, file.relative) : WString(), file.size,
+                            file.write_time, file.attributes});
     }
     if (where.empty()) plan.aside = kReplacedFolderName + stamp_;
   }

@@ -56,19 +56,20 @@ class Copier {
     // by folder, so that each folder is made once.
     const WString folder = DirectoryPart(file.target);
     if (folder != made_ && CreateLongFolderChain(folder)) made_ = folder;
-    if (folder != made_ ||
-        !Sys().CopyFileExW(OpenablePath(file.source).c_str(), target.c_str(),
-                           COPY_FILE_FAIL_IF_EXISTS)) {
-      const DWORD error = Sys().GetLastError();
-      if (StickGone()) return;
-      return Fail(file, Say(Text::kRestoreCopyFailed, {std::to_wstring(error)}));
+    if (folder != made_) {
+      return Fail(file, Say(Text::kRestoreCopyFailed, {std::to_wstring(Sys().GetLastError())}));
     }
-    const ReadBack read = Reader(file.target).Compare(file.source, file.target, nullptr, file.size);
-    if (read == ReadBack::kEqual) {
+    using Copied = CopyReader::Copied;
+    const CopyReader::CopyResult result = Reader(file.target).CopyAndCompare(
+        file.source, file.target, file.size, file.write_time, file.attributes);
+    if (result.outcome == Copied::kEqual) {
       outcome_.restored += 1;
       outcome_.bytes += file.size;
     } else if (!StickGone()) {
-      Fail(file, Say(Text::kRestoreReadBackWrong));
+      const bool copied = result.outcome == Copied::kDifferent ||
+                          result.outcome == Copied::kCopyUnreadable;
+      Fail(file, copied ? Say(Text::kRestoreReadBackWrong)
+                        : Say(Text::kRestoreCopyFailed, {std::to_wstring(result.error)}));
     }
   }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/win.h"
 #include "base/wstring.h"
 
 namespace sollux {
@@ -17,6 +18,7 @@ struct RestoreFile {
   WString aside;   // where what is at `target` goes first; "" when nothing is there
   uint64_t size = 0;
   uint64_t write_time = 0;
+  DWORD attributes = 0;
   bool same = false;   // the file there is the same already
   bool there = false;  // something is there, and only what is missing comes back
 };

@@ -12,10 +12,14 @@ namespace {
 class PulledStick : public RealSystemApi {
  public:
   PulledStick(std::wstring root, int copies) : root_(std::move(root)), left_(copies) {}
-  BOOL CopyFileExW(const wchar_t* from, const wchar_t* to, DWORD flags) override {
-    if (left_-- > 0) return RealSystemApi::CopyFileExW(from, to, flags);
+  HANDLE CreateFileW(const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
+                     DWORD flags) override {
+    const bool on_stick = std::wstring(path).find(root_) != std::wstring::npos;
+    if (!on_stick || left_-- > 0) {
+      return RealSystemApi::CreateFileW(path, access, share, disposition, flags);
+    }
     ::SetLastError(ERROR_DEVICE_NOT_CONNECTED);
-    return FALSE;
+    return INVALID_HANDLE_VALUE;
   }
   DWORD GetFileAttributesW(const wchar_t* path) override {
     if (left_ < 0 && path == root_) return INVALID_FILE_ATTRIBUTES;

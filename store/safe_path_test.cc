@@ -30,6 +30,7 @@ TEST(SafePathTest, PlacesAndFoldersFromARecord) {
       {L"C:Data", false, false},
       {L"C:\\Data\\", false, false},
       {L"C:/Data", false, false},
+      {L"C:\\Data/Sub", false, false},
       {L"C:\\Data\\..\\Windows", false, false},
       {L"\\\\server\\share\\a", false, true},
       {L"\\\\server", false, false},
