@@ -14,18 +14,6 @@
 #include "store/safe_path.h"
 
 namespace sollux {
-namespace {
-
-constexpr size_t kHistoryStampLength = 19;  // 2026-12-09 09:31:00
-
-// The history's "2026-12-09 09:31:00" or "2026/12/09 09:31:00" as a stamp.
-std::optional<LocalStamp> StampOf(const WString& history_line) {
-  WString stamp = history_line.substr(0, kHistoryStampLength);
-  for (wchar_t& c : stamp) c = c == L'/' ? L'-' : c;
-  return ParseStamp(stamp, L':');
-}
-
-}  // namespace
 
 BackupCatalog::BackupCatalog(const WString& backup_folder, const WString& computer)
     : layout_(backup_folder, WithoutTrailingSeparator(NormalizeSeparators(backup_folder, L'\\')) +
@@ -40,7 +28,6 @@ bool BackupCatalog::Load() {
   }
   if (names_.empty() || folders_.empty()) return false;
   for (const RunName& name : names_) runs_.push_back({name.Text(), true, {}, {}});
-  ReadHistory();
   std::unordered_set<WString> places;
   for (const auto& [run, folders] : folders_) {
     for (const FolderRecord& folder : folders) {
@@ -70,24 +57,12 @@ void BackupCatalog::AddBackup(size_t index, const std::vector<BackedUpFolder>& f
       return;
     }
   }
-  const auto counts = counts_.find(names_[index]);
-  Backup backup{index, names_[index], counts == counts_.end() ? WString() : counts->second, {}, {}};
+  Backup backup{index, names_[index], {}, {}};
   for (const BackedUpFolder& folder : folders) {
     const bool missing = missing_places_.contains(FileSystemUpperCase(folder.place));
     (missing ? backup.not_offered : backup.folders).push_back(folder);
   }
   backups_.insert(backups_.begin(), std::move(backup));
-}
-
-void BackupCatalog::ReadHistory() {
-  for (const WString& line : records_.History()) {
-    const size_t counts = line.find(L"; ");
-    const std::optional<LocalStamp> stamp = StampOf(line);
-    if (counts == WString::npos || !stamp) continue;
-    const RunName bound{*stamp, kLastRunNumber};
-    const auto after = std::upper_bound(names_.begin(), names_.end(), bound);
-    if (after != names_.begin()) counts_[*(after - 1)] = line.substr(counts + 2);
-  }
 }
 
 // A backup folder that is missing, a link or unreadable leaves every backup of its folder

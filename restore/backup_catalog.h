@@ -41,7 +41,6 @@ struct HeldCopy {
 struct Backup {
   size_t run = 0;
   RunName name;
-  WString counts;  // the history's counts of the run, "" when it has none
   std::vector<BackedUpFolder> folders;
   // Folders of the backup whose backup folder is missing, unreadable or behind a link: what
   // they held cannot be told, and they are not offered.
@@ -90,7 +89,6 @@ class BackupCatalog {
     DWORD attributes = 0;
   };
   using Listing = std::unordered_map<WString, Listed>;  // by upper-cased path
-  void ReadHistory();
   void ListPlace(const WString& place);
   void ReadRun(size_t index);
   // The files below `folder` (its place below _Backup_ is `below`); false when a link lies
@@ -109,7 +107,6 @@ class BackupCatalog {
   std::vector<RunName> names_;  // of runs_
   std::vector<Listing> kept_;   // per run
   std::map<RunName, std::vector<FolderRecord>> folders_;
-  std::map<RunName, WString> counts_;
   Listing mirror_;
   std::map<WString, WString> missing_places_;  // by upper-cased place: the line said
   std::vector<Backup> backups_;

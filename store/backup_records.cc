@@ -140,12 +140,6 @@ bool BackupRecords::WriteAdded(const RunName& run, const WStringList& places) {
   return layout_.Plain(path) && ReplaceRecord(path, places);
 }
 
-WStringList BackupRecords::History() {
-  WStringList lines;
-  Read(layout_.ComputerFile(kHistoryFileName), &lines);
-  return lines;
-}
-
 bool BackupRecords::AddHistory(const WString& line) {
   const WString path = layout_.ComputerFile(kHistoryFileName);
   return layout_.Plain(path) && AppendRecord(path, {line}, kHistoryLineLimit);

@@ -45,7 +45,6 @@ class BackupRecords {
   std::optional<WStringList> Added(const RunName& run);
   bool WriteAdded(const RunName& run, const WStringList& places);
 
-  WStringList History();
   // Adds the run's line; the history keeps its last kHistoryLineLimit lines.
   bool AddHistory(const WString& line);
   bool WriteReport(const WString& text);
