@@ -168,22 +168,49 @@ bool ReadInputLine(WString* line) {
   return true;
 }
 
-// Mouse, focus, key-release and modifier events are read and passed over.
+namespace {
+
+// True when a key is pressed within `milliseconds`. Mouse, focus, key-release and modifier
+// events are read and passed over.
+bool KeyPressedWithin(HANDLE console, uint32_t milliseconds) {
+  const uint64_t end = Sys().GetTickCount64() + milliseconds;
+  for (uint64_t now = Sys().GetTickCount64(); now < end; now = Sys().GetTickCount64()) {
+    if (Sys().WaitForSingleObject(console, static_cast<DWORD>(end - now)) != WAIT_OBJECT_0) {
+      return false;
+    }
+    INPUT_RECORD record = {};
+    DWORD read = 0;
+    if (!Sys().ReadConsoleInputW(console, &record, 1, &read)) return false;
+    if (read == 1 && IsKeyPress(record)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void WaitForKeyPress(uint32_t milliseconds) {
   HANDLE console = ConsoleOf(STD_INPUT_HANDLE);
   if (console == nullptr) return;
   // Keys pressed while robocopy ran would end the pause before anyone has read a line.
   Sys().FlushConsoleInputBuffer(console);
-  const uint64_t end = Sys().GetTickCount64() + milliseconds;
-  for (uint64_t now = Sys().GetTickCount64(); now < end; now = Sys().GetTickCount64()) {
-    if (Sys().WaitForSingleObject(console, static_cast<DWORD>(end - now)) != WAIT_OBJECT_0) {
-      return;
-    }
-    INPUT_RECORD record = {};
-    DWORD read = 0;
-    if (!Sys().ReadConsoleInputW(console, &record, 1, &read)) return;
-    if (read == 1 && IsKeyPress(record)) return;
+  KeyPressedWithin(console, milliseconds);
+}
+
+bool PersonIsWatching() {
+  DWORD ids[2] = {};
+  return ConsoleOf(STD_INPUT_HANDLE) != nullptr && Sys().GetConsoleProcessList(ids, 2) == 1 &&
+         Sys().WindowStationVisible();
+}
+
+void CountDown(uint32_t seconds, const std::function<WString(uint32_t left)>& line) {
+  HANDLE console = ConsoleOf(STD_INPUT_HANDLE);
+  if (console == nullptr) return;
+  Sys().FlushConsoleInputBuffer(console);
+  for (uint32_t left = seconds; left > 0; --left) {
+    ShowProgress(line(left), true);
+    if (KeyPressedWithin(console, 1000)) break;
   }
+  ClearProgress();
 }
 
 }  // namespace sollux

@@ -4,6 +4,7 @@
 #define SOLLUX_BASE_CONSOLE_H_
 
 #include <cstdint>
+#include <functional>
 
 #include "base/win.h"
 #include "base/wstring.h"
@@ -33,6 +34,15 @@ bool ReadInputLine(WString* line);
 // Returns when a key is pressed in the console of standard input (keys pressed before the call
 // do not count) or after `milliseconds`; at once when standard input is no console.
 void WaitForKeyPress(uint32_t milliseconds);
+
+// Whether a person is there to read the window: its console was made for this process alone
+// (a double click, not a command window or a script) and the window station is visible (not a
+// scheduled task's run whether anyone is logged on or not, whose key wait would last as long as
+// the task may).
+bool PersonIsWatching();
+// Shows `line(seconds left)` on the progress line, anew each second, until a key is pressed
+// or `seconds` have passed; at once when standard input is no console.
+void CountDown(uint32_t seconds, const std::function<WString(uint32_t left)>& line);
 
 }  // namespace sollux
 

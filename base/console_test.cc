@@ -40,6 +40,8 @@ class ScriptedConsole : public RealSystemApi {
   UINT console_output_cp = 0;  // 0: the process has no console
   UINT ansi_cp = 1252;
   int output_mode_asked = 0;
+  DWORD console_processes = 1;
+  bool visible_station = true;
 
   HANDLE GetStdHandle(DWORD which) override {
     return which == STD_INPUT_HANDLE ? kInput : which == STD_OUTPUT_HANDLE ? kOutput : nullptr;
@@ -68,6 +70,11 @@ class ScriptedConsole : public RealSystemApi {
     *read = 1;
     return TRUE;
   }
+  DWORD GetConsoleProcessList(DWORD* ids, DWORD count) override {
+    for (DWORD i = 0; i < console_processes && i < count; ++i) ids[i] = 100 + i;
+    return console_processes;
+  }
+  bool WindowStationVisible() override { return visible_station; }
 };
 
 TEST(ConsoleTest, WaitForKeyPressEndsAtAKeyDownOrAfterItsTime) {
@@ -99,6 +106,57 @@ TEST(ConsoleTest, WaitForKeyPressEndsAtAKeyDownOrAfterItsTime) {
     EXPECT_EQ(c.waited, console.ticks - 5000);
     EXPECT_EQ(c.read, console.events_read);
     EXPECT_EQ(c.console, console.flushed);
+  }
+}
+
+// A person watches a window made for this process alone, on a station that is seen: not a
+// command window that started it, not a scheduled task's hidden station, not a redirection.
+TEST(ConsoleTest, PersonIsWatchingOnlyTheirOwnVisibleWindow) {
+  const struct {
+    const char* name;
+    bool console;
+    DWORD processes;
+    bool visible;
+    bool watching;
+  } cases[] = {
+      {"double click", true, 1, true, true},
+      {"started from a command window", true, 2, true, false},
+      {"a task whether logged on or not", true, 1, false, false},
+      {"input redirected", false, 1, true, false},
+      {"no console at all", true, 0, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedConsole console;
+    console.input_is_console = c.console;
+    console.console_processes = c.processes;
+    console.visible_station = c.visible;
+    const ScopedSystemApi scoped(console);
+    EXPECT_EQ(c.watching, PersonIsWatching());
+  }
+}
+
+// The countdown draws the time left each second and ends at a key press or when it runs out.
+TEST(ConsoleTest, CountDownEndsAtAKeyOrWhenItRunsOut) {
+  for (const bool key : {true, false}) {
+    SCOPED_TRACE(key);
+    ScriptedConsole console;
+    console.output_is_console = true;
+    if (key) console.events = {MouseEvent(), KeyEvent(true)};
+    const ScopedSystemApi scoped(console);
+    std::vector<uint32_t> shown;
+    CountDown(5, [&shown](uint32_t left) {
+      shown.push_back(left);
+      return L"closing in " + std::to_wstring(left);
+    });
+    const std::vector<uint32_t> expected =
+        key ? std::vector<uint32_t>{5, 4} : std::vector<uint32_t>{5, 4, 3, 2, 1};
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(key ? 2000u : 5000u, console.ticks - 5000);
+    const std::wstring last = key ? L"closing in 4" : L"closing in 1";
+    const std::wstring cleared = L"\r" + last + L"\r\r" + std::wstring(last.size(), L' ') + L"\r";
+    ASSERT_GE(console.console_text.size(), cleared.size());
+    EXPECT_EQ(cleared, console.console_text.substr(console.console_text.size() - cleared.size()));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "base/program.h"
 
+#include "base/file_system.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/system_api.h"
@@ -71,6 +72,14 @@ WString ProgramName() {
     cache.computed = true;
   }
   return cache.name;
+}
+
+WString ProgramVersion() {
+  VersionInfoReader reader;
+  const WString path = ModulePath(nullptr);
+  return !path.empty() && PathExists(path.c_str(), false) && reader.Open(path)
+             ? reader.ProductVersion()
+             : WString();
 }
 
 }  // namespace sollux

@@ -21,6 +21,8 @@ WStringList ArgumentList();
 // The OriginalFilename of the program file's version resource, else the program file's name.
 // Computed on the first call and the same on every later one.
 WString ProgramName();
+// The ProductVersion of the program file's version resource ("1.0.0"); "" without one.
+WString ProgramVersion();
 
 }  // namespace sollux
 

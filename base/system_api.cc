@@ -217,6 +217,24 @@ BOOL RealSystemApi::SetConsoleOutputCP(UINT code_page) { return ::SetConsoleOutp
 UINT RealSystemApi::GetOEMCP() { return ::GetOEMCP(); }
 UINT RealSystemApi::GetACP() { return ::GetACP(); }
 LANGID RealSystemApi::GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
+DWORD RealSystemApi::GetConsoleProcessList(DWORD* ids, DWORD count) {
+  return ::GetConsoleProcessList(ids, count);
+}
+bool RealSystemApi::WindowStationVisible() {
+  USEROBJECTFLAGS flags = {};
+  DWORD needed = 0;
+  return ::GetUserObjectInformationW(::GetProcessWindowStation(), UOI_FLAGS, &flags,
+                                     sizeof(flags), &needed) &&
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+HANDLE RealSystemApi::RegisterEventSourceW(const wchar_t* source) {
+  return ::RegisterEventSourceW(nullptr, source);
+}
+BOOL RealSystemApi::ReportEventW(HANDLE log, WORD type, DWORD id, const wchar_t* text) {
+  const wchar_t* strings[] = {text};
+  return ::ReportEventW(log, type, 0, id, nullptr, 1, 0, strings, nullptr);
+}
+BOOL RealSystemApi::DeregisterEventSource(HANDLE log) { return ::DeregisterEventSource(log); }
 int RealSystemApi::LCMapStringEx(const wchar_t* locale, DWORD flags, const wchar_t* source,
                                  int source_size, wchar_t* destination, int destination_size) {
   return ::LCMapStringEx(locale, flags, source, source_size, destination, destination_size, nullptr,

@@ -138,6 +138,22 @@ class SystemApi {
                                  DWORD* read) = 0;
   // Milliseconds since the system started.
   virtual uint64_t GetTickCount64() = 0;
+  // The processes attached to this process's console (0 without one).
+  virtual DWORD GetConsoleProcessList(DWORD* ids, DWORD count) = 0;
+  // Whether this process's window station is one a person sees: a task set to run whether
+  // anyone is logged on or not runs on an invisible one.
+  virtual bool WindowStationVisible() = 0;
+
+  // The Application event log: a source needs no registration to write.
+  virtual HANDLE RegisterEventSourceW(const wchar_t* source) = 0;
+  // One event of `type` (EVENTLOG_INFORMATION_TYPE, ...) and `id`, with `text` as its string.
+  virtual BOOL ReportEventW(HANDLE log, WORD type, DWORD id, const wchar_t* text) = 0;
+  virtual BOOL DeregisterEventSource(HANDLE log) = 0;
+  // The shell property System.Volume.BitLockerProtection of the drive `root` ("E:\"), asked of a
+  // fresh shell item (one made before an unlock keeps the old value), which a standard user may
+  // read: 1 on, 2 off, 6 locked, others in between. An error where the shell cannot tell (Wine
+  // answers E_NOTIMPL).
+  virtual HRESULT BitLockerProtection(const wchar_t* root, int* value) = 0;
 
   // Console code pages: the Get calls answer 0 where the process has no console.
   virtual UINT GetConsoleCP() = 0;
@@ -256,6 +272,12 @@ class RealSystemApi : public SystemApi {
   BOOL FlushConsoleInputBuffer(HANDLE console) override;
   BOOL ReadConsoleInputW(HANDLE console, INPUT_RECORD* records, DWORD length, DWORD* read) override;
   uint64_t GetTickCount64() override;
+  DWORD GetConsoleProcessList(DWORD* ids, DWORD count) override;
+  bool WindowStationVisible() override;
+  HANDLE RegisterEventSourceW(const wchar_t* source) override;
+  BOOL ReportEventW(HANDLE log, WORD type, DWORD id, const wchar_t* text) override;
+  BOOL DeregisterEventSource(HANDLE log) override;
+  HRESULT BitLockerProtection(const wchar_t* root, int* value) override;
   UINT GetConsoleCP() override;
   UINT GetConsoleOutputCP() override;
   BOOL SetConsoleCP(UINT code_page) override;
