@@ -37,6 +37,7 @@ bool BackupJob::SetExtraOptions(const wchar_t* text) {
     return true;                             \
   }
 SOLLUX_JOB_SETTER(SetLongFinalPause, bool, long_final_pause_)
+SOLLUX_JOB_SETTER(SetUnattended, bool, unattended_)
 SOLLUX_JOB_SETTER(SetListOnly, bool, list_only_)
 SOLLUX_JOB_SETTER(SetSubdirectories, bool, subdirectories_)
 SOLLUX_JOB_SETTER(SetMirror, bool, mirror_)

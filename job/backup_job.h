@@ -65,6 +65,8 @@ class BackupJob {
   virtual uint32_t MinAge() const;
   // The robocopy command line of the job's current source and destination.
   virtual WString CommandLine() const;
+  // A batch file for a scheduled task: no timeout before its command lines or at its end.
+  virtual bool SetUnattended(bool unattended);
   // Fills the script text with the batch file for every existing folder of `sources`, and
   // leaves the source set to the last folder that got a command.
   virtual bool ComposeScript(WStringList sources);
@@ -121,6 +123,7 @@ class BackupJob {
   uint32_t max_age_ = 19700101;
   uint32_t min_age_ = 0;
   bool long_final_pause_ = false;
+  bool unattended_ = false;
 };
 
 }  // namespace sollux

@@ -29,7 +29,8 @@ void ReportUnnamableFolders(const std::vector<CommandFolders>& folders) {
 }  // namespace
 
 bool BackupJob::ComposeScript(WStringList sources) {
-  MultiSourceBatch batch = {ToolName(), {}, Destination(), {}, list_only_, long_final_pause_};
+  MultiSourceBatch batch = {ToolName(), {},         Destination(), {}, list_only_,
+                            long_final_pause_, !unattended_};
   script_folders_.clear();
   ScopedMachineMemo machine_memo;
   for (const WString& source : UniqueInOrder(sources)) {
@@ -65,7 +66,7 @@ bool BackupJob::LeaveOut(const std::vector<CommandFolders>& folders) {
 
 bool BackupJob::ComposeSingleScript() {
   const SingleSourceBatch batch = {ToolName(), Source(), CommandLine(), list_only_,
-                                   long_final_pause_};
+                                   long_final_pause_, !unattended_};
   batch_ = MultiSourceBatch();
   script_folders_ = {CommandFoldersOf(*this)};
   ReportUnnamableFolders(script_folders_);

@@ -34,8 +34,10 @@ WString RenderBatch(const MultiSourceBatch& batch) {
   }
   banner += WString(kBatchLineBreak) + kBatchEchoOn + kBatchLineBreak;
   WStringList lines = {banner, kBatchChangeToTemp};
-  for (const WString& command : batch.command_lines) lines.push_back(kBatchPausedCommand + command);
-  lines.push_back(FinalPause(batch.long_final_pause));
+  for (const WString& command : batch.command_lines) {
+    lines.push_back(batch.pauses ? kBatchPausedCommand + command : command);
+  }
+  if (batch.pauses) lines.push_back(FinalPause(batch.long_final_pause));
   return JoinScriptLines(lines);
 }
 
@@ -49,9 +51,9 @@ WString RenderBatch(const SingleSourceBatch& batch) {
                          EscapeForCommandLine(shown) + kBatchRemNote +
                          (batch.list_only ? kBatchListOnlyNote : L"") + kBatchRemEnd;
   WStringList lines = {banner, kBatchChangeToTemp};
-  if (batch.long_final_pause) lines.push_back(kBatchShortPause);
+  if (batch.long_final_pause && batch.pauses) lines.push_back(kBatchShortPause);
   lines.push_back(batch.command_line);
-  lines.push_back(FinalPause(batch.long_final_pause));
+  if (batch.pauses) lines.push_back(FinalPause(batch.long_final_pause));
   return JoinScriptLines(lines);
 }
 

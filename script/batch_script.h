@@ -24,6 +24,9 @@ struct MultiSourceBatch {
   WStringList command_lines;
   bool list_only = false;
   bool long_final_pause = false;
+  // The timeout before each command line and at the end; none for a scheduled task, whose
+  // window nobody reads.
+  bool pauses = true;
 };
 
 // The batch file that copies one folder: a rem banner, the command line, the pauses.
@@ -33,6 +36,7 @@ struct SingleSourceBatch {
   WString command_line;
   bool list_only = false;
   bool long_final_pause = false;
+  bool pauses = true;
 };
 
 WString RenderBatch(const MultiSourceBatch& batch);
