@@ -139,6 +139,69 @@ constexpr TextForms kTable[] = {
      L"バックアップしませんでした: コピーには {1} 必要ですが、{2} の空きは {3} で、そのうち {4} "
      L"以上は Windows とプログラムのために空けておく必要があります。USB メモリを差し込んでから、"
      L"もう一度 Sollux を実行してください。"},
+    {kLastStickBackupToday, L"Last backup to a stick: {1}, today.", nullptr,
+     L"最後に USB メモリにバックアップしたのは {1} (今日) です。"},
+    {kNotEncrypted,
+     L"This USB stick is not encrypted: whoever finds it can read every backed-up file. Ask IT "
+     L"about BitLocker To Go.",
+     nullptr,
+     L"この USB メモリーは暗号化されていません。拾った人がバックアップしたファイルをすべて読め"
+     L"ます。BitLocker To Go について IT 担当者に相談してください。"},
+    {kSticksLine, L"USB sticks with this PC's backups, and their last backup: {1}", nullptr,
+     L"この PC のバックアップがある USB メモリーと、最後のバックアップ: {1}"},
+    {kStickLast, L"{1} ({2}): {3}", nullptr, L"{1} ({2}): {3}"},
+    {kDaysAgo, L"{n} day ago", L"{n} days ago", L"{n} 日前"},
+    {kVersionLine, L"Sollux {1}", nullptr, L"Sollux {1}"},
+    {kUsage,
+     L"Sollux {1} backs up PLUMA's folders and the Documents, Pictures, Music, Videos and Desktop "
+     L"folders to the first USB stick (without one, to this PC's own disk).\n"
+     L"  Sollux.exe              back up, with the pauses of a window that a person reads\n"
+     L"  Sollux.exe /unattended  back up without any pause, for the Task Scheduler\n"
+     L"  Sollux.exe /?           show this text\n"
+     L"Exit codes: 0 all in the backup; 1 nothing backed up; 2 files not in the backup, or the "
+     L"stick failing; 3 a folder changed much (its old files are kept as versions); 4 no USB "
+     L"stick, the backup is on this PC's own disk.",
+     nullptr,
+     L"Sollux {1} は、PLUMA のフォルダーと、ドキュメント・ピクチャ・ミュージック・ビデオ・"
+     L"デスクトップのフォルダーを、最初の USB メモリーにバックアップします (ないときはこの PC "
+     L"自身のディスクに)。\n"
+     L"  Sollux.exe              バックアップします (人が読むウィンドウの待ち時間あり)\n"
+     L"  Sollux.exe /unattended  待ち時間なしでバックアップします (タスク スケジューラ用)\n"
+     L"  Sollux.exe /?           この説明を表示します\n"
+     L"終了コード: 0 すべてバックアップにある、1 何もバックアップしていない、2 バックアップにない"
+     L"ファイルがあるか USB メモリーが壊れかけている、3 大きく変わったフォルダーがある (古い"
+     L"ファイルは以前の版に残っている)、4 USB メモリーがなく、バックアップは PC 自身のディスクに"
+     L"しかない。"},
+    {kEndHeader, L"The backup, in short:", nullptr, L"バックアップのまとめ:"},
+    {kVerdictGood, L"THE BACKUP IS GOOD: every file is in the backup. Nothing needs doing.",
+     nullptr, L"バックアップは正常です。すべてのファイルがバックアップにあります。何もする必要は"
+     L"ありません。"},
+    {kVerdictNothing,
+     L"NOTHING WAS BACKED UP. The reason is said above: put it right and run Sollux again.",
+     nullptr,
+     L"何もバックアップしていません。理由は上に表示しました。直してから、もう一度 Sollux を実行"
+     L"してください。"},
+    {kVerdictIncomplete,
+     L"THE BACKUP IS NOT COMPLETE: what is missing, and why, is said above. Put it right and run "
+     L"Sollux again.",
+     nullptr,
+     L"バックアップは完全ではありません。足りないものと理由は上に表示しました。直してから、もう"
+     L"一度 Sollux を実行してください。"},
+    {kVerdictLargeChange,
+     L"The backup is complete, but a folder lost or changed much since the last backup (above): "
+     L"if that was not meant, get its files back with Sollux-restore.",
+     nullptr,
+     L"バックアップは完全ですが、前回のバックアップから大きく変わったフォルダーがあります (上に"
+     L"表示)。意図したものでなければ、Sollux-restore でファイルを戻してください。"},
+    {kVerdictOwnDisk,
+     L"The backup is only on this PC's own disk, which does not protect against a broken disk: "
+     L"plug in the USB stick and run Sollux again.",
+     nullptr,
+     L"バックアップはこの PC 自身のディスクにしかなく、ディスクが壊れたときには役に立ちません。"
+     L"USB メモリーを挿して、もう一度 Sollux を実行してください。"},
+    {kCloseCountdown, L"Press any key to close this window (it closes by itself in {1}).", nullptr,
+     L"何かキーを押すと、このウィンドウを閉じます (あと {1} で自動的に閉じます)。"},
+    {kEventHead, L"Sollux {1} on {2}, backup to {3}", nullptr, L"Sollux {1} ({2}): {3} へのバックアップ"},
     {kReportTitle, L"Sollux backup check, {1}", nullptr, L"Sollux バックアップの確認 {1}"},
     {kReportComputer, L"Computer: {1}", nullptr, L"コンピューター: {1}"},
     {kReportBackup, L"Backup: {1}", nullptr, L"バックアップ先: {1}"},
@@ -202,6 +265,14 @@ constexpr TextForms kTable[] = {
      L"バックアップを確認しました: {1}、{2}、{3}"},
     {kSummaryReadBack, L"{1} read back from the stick", nullptr,
      L"USB メモリーから {1} を読み戻しました"},
+    {kSummaryAllInReadBackOwnDisk,
+     L"Backup checked: {1}, {2}, {3}, all in the backup; {4} read back from the backup folder on "
+     L"this PC.",
+     nullptr,
+     L"バックアップを確認しました: {1}、{2}、{3}。すべてバックアップにあります。この PC の"
+     L"バックアップ フォルダーから {4} を読み戻しました。"},
+    {kSummaryReadBackOwnDisk, L"{1} read back from the backup folder on this PC", nullptr,
+     L"この PC のバックアップ フォルダーから {1} を読み戻しました"},
     {kHeldOpenBy, L"held open by {1}: close it and run Sollux again", nullptr,
      L"{1} が開いています。閉じてから、もう一度 Sollux を実行してください"},
     {kOwnDiskInHistory, L"no USB stick, on this PC's own disk", nullptr,

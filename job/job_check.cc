@@ -95,8 +95,9 @@ CheckRules BackupJob::CheckRulesFor(const CommandFolders& folders) const {
   return rules;
 }
 
-bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookReport& look,
-                 const DamagedCopyKeeper& keep, const WString& own_disk_line) {
+CheckOutcome CheckBackup(const BackupJob& job, const WString& report_folder,
+                         const LookReport& look, const DamagedCopyKeeper& keep,
+                         const WString& own_disk_line, const WStringList& notes) {
   // The report's folder is the computer's in the backup folder.
   StickLayout layout(DirectoryPart(WithoutTrailingSeparator(report_folder)), report_folder);
   BackupRecords records(&layout);
@@ -105,17 +106,12 @@ bool CheckBackup(const BackupJob& job, const WString& report_folder, const LookR
   run.own_disk_line = own_disk_line;
   ReadBackCopies(&run, keep);
   run.look_lines = look.lines;
+  run.look_lines.insert(run.look_lines.end(), notes.begin(), notes.end());
   run.files_kept = look.files_kept;
   run.folders_left_out = look.folders_left_out;
   const WString report = WriteReportFiles(run, &layout, &records);
-  OutputLines(SummaryLines(run, report));
   // A stick that returned wrong bytes once will do so again, mended copies or not.
-  const bool all_in = AllInBackup(run) && !run.stick_failing;
-  if (!all_in && InputIsConsole()) {
-    OutputLine(Say(Text::kPause));
-    WaitForKeyPress(kMissingFilesPauseMilliseconds);
-  }
-  return all_in;
+  return {AllInBackup(run) && !run.stick_failing, SummaryLines(run, report)};
 }
 
 }  // namespace sollux

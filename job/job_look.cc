@@ -76,17 +76,17 @@ bool MirrorGuard::Lock() {
   if (!blocked_.empty()) return true;
   lock_ = std::make_unique<BackupLock>(layout_);
   if (lock_->state() == BackupLock::State::kBusy) {
-    ErrorLine(Say(Text::kAnotherRunActive, {backup_folder_}));
+    Warn(Say(Text::kAnotherRunActive, {backup_folder_}), true);
     return false;
   }
   if (lock_->state() == BackupLock::State::kNotALock) {
-    ErrorLine(Say(Text::kNotALock, {lock_->obstacle()}));
+    Warn(Say(Text::kNotALock, {lock_->obstacle()}), true);
     return false;
   }
   keep_versions_ = lock_->state() == BackupLock::State::kHeld;
   if (!keep_versions_) {
     const WString line = Say(Text::kLockFailed, {lock_->path(), std::to_wstring(lock_->error())});
-    ErrorLine(line);
+    Warn(line, true);
     report_.lines.push_back(line);
   }
   return true;
@@ -122,7 +122,7 @@ void MirrorGuard::SayBlocked() {
       unlisted_ ? Say(Text::kRunNotListed, {layout_.VersionsFile(kRunListFileName)})
                 : Say(Text::kRecordsBehindLink, {blocked_});
   ClearProgress();
-  OutputLine(line);
+  Warn(line);
   report_.lines.insert(report_.lines.end(), {L"", line});
 }
 
@@ -131,7 +131,7 @@ void MirrorGuard::SayRecordsFailed(const WStringList& paths) {
   SayLinks();
   for (const WString& path : paths) {
     const WString line = Say(Text::kRecordNotWritten, {path});
-    ErrorLine(line);
+    Warn(line, true);
     report_.lines.push_back(line);
     report_.records_failed = true;
   }
@@ -197,7 +197,7 @@ void MirrorGuard::SayLeftOut(const Folder& folder) {
                            : Say(Text::kBackupFolderIsLink, {folder.link});
   if (!folder.link.empty()) ++report_.folders_left_out;
   ClearProgress();
-  OutputLine(look.source + L": " + line);
+  Warn(look.source + L": " + line);
   report_.lines.insert(report_.lines.end(),
                        {L"", Say(Text::kReportBeforeCopying, {look.source}), line});
 }
@@ -214,7 +214,7 @@ void MirrorGuard::SayLinks() {
   for (; skipped_said_ < records_.skipped().size(); ++skipped_said_) {
     lines.push_back(Say(Text::kRecordLineSkipped, {records_.skipped()[skipped_said_]}));
   }
-  OutputLines(lines);
+  for (const WString& line : lines) Warn(line);
   report_.lines.insert(report_.lines.end(), lines.begin(), lines.end());
 }
 
@@ -259,17 +259,23 @@ void MirrorGuard::SayBefore(const Folder& folder) {
                         {FileCountText(look.online_only), SizeText(look.online_only_bytes)}));
   }
   if (!parts.empty()) console.push_back(source + L": " + JoinWithText(parts, L"; "));
+  WString large_change;
   if (look.LargeChange()) {
     const WString line =
         Say(Text::kLargeChange, {CountText(look.files_purged + look.files_replaced),
                                  FileCountText(look.backup_files), run});
-    console.push_back(source + L": " + line);
+    large_change = source + L": " + line;
     lines.push_back(line);
   }
   SayTrouble(folder, &console, &lines);
   ReportLists(look, &lines);
   ClearProgress();
-  if (!console.empty()) OutputLines(console);
+  for (const WString& line : console) Warn(line);
+  // Said last at the end of the run, right before the line that says what it means.
+  if (!large_change.empty()) {
+    OutputLine(large_change);
+    report_.large_change_lines.push_back(large_change);
+  }
   if (lines.size() > 2) report_.lines.insert(report_.lines.end(), lines.begin(), lines.end());
 }
 
@@ -342,7 +348,7 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
       const uint64_t files = store_->DeleteRun(run);
       const WString line =
           Say(Text::kOldVersionsDeleted, {layout_.RunFolder(run), FileCountText(files)});
-      OutputLine(line);
+      Warn(line);
       report_.lines.push_back(line);
       space.AskFreeSpace();
     }
@@ -352,14 +358,24 @@ void MirrorGuard::MakeRoom(VolumeSpace* volume) {
   refused_ = true;
   const WString line = Say(Text::kOwnDiskFull, {SizeText(copied), space.drive,
                                                 SizeText(space.available), SizeText(kept_free)});
-  OutputLine(line);
+  Warn(line);
   report_.lines.push_back(line);
 }
 
 void MirrorGuard::SayRoom(uint64_t shortfall, const WString& drive, uint64_t available) {
   const WString line = Say(Text::kNoRoom, {SizeText(shortfall), drive, SizeText(available)});
-  OutputLine(line);
+  Warn(line);
   report_.lines.push_back(line);
+}
+
+// Said now, and again at the end of the run, where it does not scroll away.
+void MirrorGuard::Warn(const WString& line, bool error) {
+  if (error) {
+    ErrorLine(line);
+  } else {
+    OutputLine(line);
+  }
+  report_.warnings.push_back(line);
 }
 
 void MirrorGuard::AfterCopying(bool ran) {

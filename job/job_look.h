@@ -33,6 +33,10 @@ struct LookReport {
   uint64_t folders_left_out = 0;
   // A record that a restore needs could not be written: a backup cannot be rebuilt exactly.
   bool records_failed = false;
+  // What the console was told before the copying, for the end of the run to say again; the
+  // large changes apart, which the end says last.
+  WStringList warnings;
+  WStringList large_change_lines;
   // The files that robocopy copies, below the source, by the command line's destination.
   std::map<WString, std::unordered_set<WString>> copied;
 };
@@ -82,6 +86,8 @@ class MirrorGuard {
   void SayBefore(const Folder& folder);
   void SayLeftOut(const Folder& folder);
   void SayLinks();
+  // A line on the console (its error stream with `error`), kept for the end of the run.
+  void Warn(const WString& line, bool error = false);
   void SayRecordsFailed(const WStringList& paths);
   void SayBlocked();
   static void SayTrouble(const Folder& folder, WStringList* console, WStringList* lines);

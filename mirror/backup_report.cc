@@ -140,18 +140,24 @@ WString LastSummaryLine(const RunCheck& run, const WString& report_path) {
                               FileCountText(TotalOf(run, &FolderCheck::files_checked)),
                               SizeText(TotalOf(run, &FolderCheck::bytes_checked))};
   const uint64_t read_back = ReadBackBytes(run);
+  // Without a stick, the copies read back lie in the backup folder on the PC's own disk.
+  const bool own_disk = !run.own_disk_line.empty();
   if (AllInBackup(run)) {
     if (read_back == 0) return Say(Text::kSummaryAllIn, totals);
     WStringList with_read_back = totals;
     with_read_back.push_back(SizeText(read_back));
-    return Say(Text::kSummaryAllInReadBack, with_read_back);
+    return Say(own_disk ? Text::kSummaryAllInReadBackOwnDisk : Text::kSummaryAllInReadBack,
+               with_read_back);
   }
   WString line = Say(Text::kSummaryNotAllIn, totals);
   const uint64_t missing = TotalOf(run, &FolderCheck::files_not_in_backup);
   const uint64_t incomplete = IncompleteCount(run);
   if (missing != 0) line += L"; " + SayCounted(Text::kNotInBackup, missing);
   if (incomplete != 0) line += L"; " + SayCounted(Text::kFoldersNotChecked, incomplete);
-  if (read_back != 0) line += L"; " + Say(Text::kSummaryReadBack, {SizeText(read_back)});
+  if (read_back != 0) {
+    line += L"; " + Say(own_disk ? Text::kSummaryReadBackOwnDisk : Text::kSummaryReadBack,
+                        {SizeText(read_back)});
+  }
   if (!report_path.empty()) line += L"; " + Say(Text::kSummarySee, {report_path});
   return line;
 }
