@@ -12,6 +12,7 @@
 
 #include "app/registry.h"
 #include "base/environment.h"
+#include "base/ui_text.h"
 #include "base/text_file.h"
 #include "base/win.h"
 #include "mirror/backup_report.h"
@@ -98,17 +99,53 @@ class BackupRun : public ::testing::Test {
   }
   // A run in which Wine's cmd.exe failed to start a stand-in is repeated (test/batch_runner.h).
   // cmd.exe says so on its error stream, which Sollux.exe shares.
+  // Wine writes no event log, but traces each event on the Unix error stream of the process
+  // that started the program, which backup_e2e_test.sh sends into the file that
+  // SOLLUX_EVENT_TRACE names: what a run added to it is kept in `events_`.
   test::ChildOutput RunSollux(const std::vector<std::wstring>& arguments = {}) {
     test::ChildOutput run;
+    std::wstring command_line = test::QuoteArgument(test::SolluxProgram());
+    for (const std::wstring& argument : arguments) command_line += L" " + test::QuoteArgument(argument);
+    test::ChildSetup setup;
+    setup.environment = {{L"WINEDEBUG", L"-all,fixme+advapi,+eventlog"}};
+    const std::wstring trace = test::HostPath(test::Narrow(EnvironmentValue(L"SOLLUX_EVENT_TRACE")));
     for (int attempt = 0; attempt < 3; ++attempt) {
       runner_.ClearCalls();
-      run = test::RunChild(test::SolluxProgram(), arguments);
+      const size_t traced = test::ReadFileBytes(trace).size();
+      run = test::RunChildCommandLine(test::SolluxProgram(), command_line, setup);
+      events_ = test::ReadFileBytes(trace).substr(traced);
       if (!test::StandInFailedToStart(FromShiftJis(run.out)) &&
           !test::StandInFailedToStart(FromShiftJis(run.err))) {
         break;
       }
     }
     return run;
+  }
+  // The one event the last run wrote: its type, its ID and its text; a type of -1 when it wrote
+  // none or more than one.
+  struct Event {
+    long type = -1;
+    long id = -1;
+    std::string text;
+  };
+  Event LastEvent() const {
+    Event event;
+    const size_t call = events_.find("ReportEventW (");
+    if (call == std::string::npos || events_.find("ReportEventW (", call + 1) != std::string::npos) {
+      return event;
+    }
+    std::vector<std::string> fields;
+    for (size_t at = call + 14, comma; fields.size() < 4; at = comma + 1) {
+      comma = events_.find(',', at);
+      fields.push_back(events_.substr(at, comma - at));
+    }
+    event.type = std::stol(fields[1], nullptr, 16);
+    event.id = std::stol(fields[3], nullptr, 16);
+    const size_t text = events_.find("ReportEventW L\"");
+    if (text != std::string::npos) {
+      event.text = events_.substr(text + 15, events_.find('\n', text) - text - 16);
+    }
+    return event;
   }
   // Where robocopy is told to copy `source` below the backup folder `backup`.
   static std::wstring DestinationFor(const std::wstring& backup, std::wstring source) {
@@ -148,6 +185,7 @@ class BackupRun : public ::testing::Test {
   ScopedTempDir temp_;
   ScopedEnvironmentVariable tmp_;
   ScopedTempDir data_;
+  std::string events_;
 };
 
 // `folder` in code page 932, with the name of the odd folder (or what is left of it) as `odd`.
@@ -188,6 +226,15 @@ TEST_F(BackupRun, WithStickBacksUpPlumaAndShellFoldersToIt) {
 
   // Named after the last folder, written into the program's folder in the scratch folder.
   EXPECT_EQ(ExpectedBatchFile(sources), test::ReadFileBytes(BatchFile(sources.back())));
+  // The run says who and what first, and ends with one event: information, 1000.
+  EXPECT_TRUE(run.out.starts_with("Sollux 1.")) << run.out;
+  const Event event = LastEvent();
+  EXPECT_EQ(EVENTLOG_INFORMATION_TYPE, event.type) << events_;
+  EXPECT_EQ(1000, event.id);
+  // Wine's trace shows the text's start: the verdict, then who backed up where.
+  EXPECT_TRUE(event.text.starts_with(test::Narrow(Say(Text::kVerdictGood)) + "\\r\\nSollux 1."))
+      << event.text;
+  EXPECT_NE(std::string::npos, event.text.find(", backup to E:\\\\_Backup_\\\\")) << event.text;
 }
 
 // A PLUMA folder that is a whole drive (D: of the staged drives) is backed up as the drive's
@@ -233,6 +280,31 @@ TEST_F(BackupRun, WithStickArgumentsChangeNothing) {
   for (size_t i = 0; i < plain_calls.size(); ++i) {
     EXPECT_EQ(plain_calls[i].args, runner_.RecordedCalls()[i].args);
   }
+
+  // /? says how Sollux is used and backs nothing up: no batch file, the stick as it was.
+  const std::wstring batch = BatchFile(ExpectedSources(true).back());
+  ::DeleteFileW(batch.c_str());
+  const auto stick = test::FilesBelow(L"E:\\");
+  const auto usage = RunSollux({L"/?"});
+  EXPECT_EQ(0u, usage.exit_code);
+  EXPECT_NE(std::string::npos, usage.out.find("Sollux.exe /unattended")) << usage.out;
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesW(batch.c_str()));
+  EXPECT_EQ(stick, test::FilesBelow(L"E:\\"));
+  EXPECT_TRUE(runner_.RecordedCalls().empty());
+  EXPECT_EQ("", events_);
+
+  // /unattended: the same backup without a single pause, so nothing waits for a key.
+  const auto unattended = RunSollux({L"/unattended"});
+  EXPECT_EQ(0u, unattended.exit_code) << unattended.out;
+  std::string expected = ExpectedBatchFile(ExpectedSources(true));
+  for (const std::string pause : {"timeout /t 10  &\t", "timeout /t 100\r\n"}) {
+    for (size_t at; (at = expected.find(pause)) != std::string::npos;) expected.erase(at, pause.size());
+  }
+  EXPECT_EQ(expected, test::ReadFileBytes(batch));
+  EXPECT_EQ(MissingFolderLine(), unattended.err);  // no timeout ran, none refused
+  for (const auto& call : runner_.RecordedCalls()) EXPECT_EQ(L"robocopy", call.program);
+  EXPECT_EQ(ExpectedSources(true).size(), runner_.RecordedCalls().size());
+  EXPECT_EQ(1000, LastEvent().id);
 }
 
 // The last `count` lines of `text`, a line feed after each.
@@ -285,9 +357,15 @@ TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
   const auto run = RunSollux();
   EXPECT_EQ(2u, run.exit_code);
   EXPECT_EQ(MissingFolderLine() + Refusals(sources.size() + 1), run.err);
+  const Event event = LastEvent();
+  EXPECT_EQ(EVENTLOG_ERROR_TYPE, event.type) << events_;
+  EXPECT_EQ(1002, event.id);
+  EXPECT_TRUE(event.text.starts_with(test::Narrow(Say(Text::kVerdictIncomplete)))) << event.text;
+  // The end of the run says it again, and plainly.
   EXPECT_EQ(source + L": 4 files are NOT in the backup\n" + totals +
-                L"; 4 files are NOT in the backup; see " + report + L"\n",
-            LastLines(FromShiftJis(run.out), 2));
+                L"; 4 files are NOT in the backup; see " + report + L"\n" +
+                Say(Text::kVerdictIncomplete) + L"\n",
+            LastLines(FromShiftJis(run.out), 3));
   const std::string report_bytes = test::ReadFileBytes(report);
   EXPECT_TRUE(report_bytes.starts_with(Utf8FileBytes(L"Sollux backup check, "))) << report_bytes;
   const std::wstring block = L"Folder: " + source + L"\r\nBackup: " + copy +
@@ -304,10 +382,11 @@ TEST_F(BackupRun, WithStickCheckNamesWhatIsNotInTheBackup) {
   const auto complete = RunSollux();
   EXPECT_EQ(0u, complete.exit_code);
   // The equal copies that fall to this run's turn are read back, and say so.
-  const std::wstring last = LastLines(FromShiftJis(complete.out), 1);
-  EXPECT_TRUE(last == totals + L", all in the backup.\n" ||
+  const std::wstring last = LastLines(FromShiftJis(complete.out), 2);
+  const std::wstring good = L"\n" + Say(Text::kVerdictGood) + L"\n";
+  EXPECT_TRUE(last == totals + L", all in the backup." + good ||
               (last.starts_with(totals + L", all in the backup; ") &&
-               last.ends_with(L" read back from the stick.\n")))
+               last.ends_with(L" read back from the stick." + good)))
       << complete.out;
   // One line per run: date and time, folders, files, bytes, files missing.
   const std::string runs = test::ReadFileBytes(history);
@@ -392,6 +471,15 @@ TEST_F(BackupRun, WithStickKeepsWhatTheMirrorDeletesOrReplaces) {
   EXPECT_TRUE(test::FilesBelow(copy).empty());
   EXPECT_NE(std::string::npos, FromShiftJis(third.out).find(source + L": LARGE CHANGE: "))
       << third.out;
+  // Said again at the end, where it does not scroll away, right before the verdict; a warning,
+  // 1003, for IT.
+  const std::wstring end = LastLines(FromShiftJis(third.out), 2);
+  EXPECT_TRUE(end.starts_with(source + L": LARGE CHANGE: ")) << third.out;
+  EXPECT_TRUE(end.ends_with(Say(Text::kVerdictLargeChange) + L"\n")) << third.out;
+  const Event event = LastEvent();
+  EXPECT_EQ(EVENTLOG_WARNING_TYPE, event.type) << events_;
+  EXPECT_EQ(1003, event.id);
+  EXPECT_TRUE(event.text.starts_with(test::Narrow(Say(Text::kVerdictLargeChange)))) << event.text;
 }
 
 // Sollux speaks the user's UI language: Japanese on a Japanese Windows (backup_e2e_test.sh runs
@@ -408,7 +496,10 @@ TEST_F(BackupRun, WithStickSpeaksTheUsersLanguage) {
                       : L"PLUMA folder not found, not backed up: ") +
                 missing + L"\n",
             FromShiftJis(run.err.substr(0, run.err.find('\n') + 1)));
-  const std::wstring last = LastLines(FromShiftJis(run.out), 1);
+  // The check's line, then the verdict: "バックアップは正常です。..."
+  const std::wstring both = LastLines(FromShiftJis(run.out), 2);
+  const std::wstring last = both.substr(0, both.find(L'\n') + 1);
+  EXPECT_TRUE(both.ends_with(L"\n" + Say(Text::kVerdictGood) + L"\n")) << run.out;
   // "バックアップを確認しました: " ... "すべてバックアップにあります。"
   EXPECT_TRUE(last.starts_with(japanese ? L"\u30D0\u30C3\u30AF\u30A2\u30C3\u30D7\u3092\u78BA"
                                           L"\u8A8D\u3057\u307E\u3057\u305F: "
@@ -715,8 +806,14 @@ TEST_F(BackupRun, WithoutStickBacksUpIntoTheScratchFolder) {
   const std::string line = "No USB stick: backed up to " + test::Narrow(temp_.path()) +
                            "\\Brevant.tmp\\_Backup_ on this PC's own disk, which does not "
                            "protect against a broken disk. Never backed up to a stick.\n";
-  EXPECT_TRUE(run.out.starts_with(line)) << run.out;
-  EXPECT_TRUE(run.out.ends_with(line)) << run.out;
+  // First after the program's name, and last before the verdict.
+  EXPECT_EQ(line, run.out.substr(run.out.find('\n') + 1, line.size())) << run.out;
+  EXPECT_TRUE(run.out.ends_with(line + test::Narrow(Say(Text::kVerdictOwnDisk)) + "\n"))
+      << run.out;
+  const Event event = LastEvent();
+  EXPECT_EQ(EVENTLOG_WARNING_TYPE, event.type) << events_;
+  EXPECT_EQ(1004, event.id);
+  EXPECT_TRUE(event.text.starts_with(test::Narrow(Say(Text::kVerdictOwnDisk)))) << event.text;
   const std::string history = test::ReadFileBytes(temp_ / (L"Brevant.tmp\\_Backup_\\" +
                                                            ComputerName() + L"\\Sollux-history.txt"));
   EXPECT_NE(std::string::npos, history.find("; no USB stick, on this PC's own disk\r\n")) << history;
@@ -753,7 +850,7 @@ TEST_F(BackupRun, WithoutStickNamesTheLastBackupToAStick) {
   std::wcsftime(today, 16, L"%Y-%m-%d", std::localtime(&now));
   EXPECT_TRUE(run.out.ends_with(" on this PC's own disk, which does not protect against a broken "
                                 "disk. Last backup to a stick: " + test::Narrow(today) +
-                                ", 0 days ago.\n"))
+                                ", today.\n" + test::Narrow(Say(Text::kVerdictOwnDisk)) + "\n"))
       << run.out;
 }
 

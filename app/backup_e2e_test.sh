@@ -12,11 +12,17 @@ stick="$prefix.stick"
 
 trap '"$tools/wine-run.sh" --stop "$prefix"' EXIT
 
-# run COUNT FILTER: the tests must pass, and exactly COUNT of them must have run.
+# run COUNT FILTER: the tests must pass, and exactly COUNT of them must have run. Wine traces
+# the events that Sollux.exe writes on the Unix error stream, which the programs that a test
+# starts share with it: it goes into a file of its own, which the tests read.
+trace="$prefix.trace"
 run() {
   "$tools/wine-run.sh" --start "$prefix"
-  if ! out=$("$tools/wine-run.sh" "$prefix" "$exe" --gtest_filter="$2" 2>&1); then
+  : >"$trace"
+  if ! out=$(SOLLUX_EVENT_TRACE="$trace" "$tools/wine-run.sh" "$prefix" "$exe" \
+               --gtest_filter="$2" 2>"$trace"); then
     echo "$out"
+    grep -v 'eventlog\|advapi' "$trace" || true
     exit 1
   fi
   echo "$out"

@@ -1,11 +1,13 @@
 #include "app/planning.h"
 
 #include "app/registry.h"
+#include "app/run_end.h"
 #include "base/console.h"
 #include "base/environment.h"
 #include "base/file_system.h"
 #include "base/folders.h"
 #include "base/messages.h"
+#include "base/program.h"
 #include "base/path.h"
 #include "base/system_api.h"
 #include "base/text.h"
@@ -62,7 +64,17 @@ void ReportMissingPlumaFolders(const WStringList& values) {
   }
 }
 
-BackupOutcome PlanBackup() {
+RunSwitches ReadSwitches(const WStringList& arguments) {
+  RunSwitches switches;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == L"/?") switches.usage = true;
+    if (EqualsIgnoreCase(arguments[i], L"/unattended")) switches.unattended = true;
+  }
+  return switches;
+}
+
+BackupOutcome PlanBackup(const RunSwitches& switches) {
+  OutputLine(Say(Text::kVersionLine, {ProgramVersion()}));
   WStringList folders;
   for (const RegistrySetting& setting : kPlumaSettings) {
     folders.push_back(
@@ -71,7 +83,7 @@ BackupOutcome PlanBackup() {
   ReportMissingPlumaFolders(folders);
   folders.push_back(kDevelopmentFolder);
   for (const WString& folder : UserFolderList()) folders.push_back(folder);
-  return RunBackup(UniqueInOrder(folders));
+  return RunBackup(UniqueInOrder(folders), switches);
 }
 
 WStringList UserFolderList() {
@@ -104,34 +116,80 @@ void ConfigureBackupJob(BackupJob& job, const WString& destination) {
   job.SetLongFinalPause(true);
 }
 
-BackupOutcome RunBackup(const WStringList& folders) {
+namespace {
+
+// Before the mirror: without a stick, where the backup goes instead and when one last got it;
+// with a stick after a long time, how long. The line for the summary's end when without one.
+WString SayStickBefore(bool on_stick, const WString& destination,
+                       const std::vector<StickBackup>& earlier, int64_t now, RunEnd* end) {
+  const StickBackup* last = earlier.empty() ? nullptr : &earlier.back();
+  if (!on_stick) {
+    const WString line = OwnDiskLine(NormalizeSeparators(destination, L'\\'),
+                                     last ? std::optional(*last) : std::nullopt, now);
+    OutputLine(line);
+    return line;
+  }
+  if (last && DaysBetween(last->ended, now) >= kStickReminderDays) {
+    const WString line = SayCounted(Text::kStickAfterLong, DaysBetween(last->ended, now),
+                                    {FormatTime(last->ended, L"%Y-%m-%d")});
+    OutputLine(line);
+    end->lines.push_back(line);
+  }
+  return WString();
+}
+
+// After the mirror: the stick not encrypted (on the console at most once a week), the run in
+// the PC's record of sticks, and every stick with its last backup when there are several.
+void SayStickAfter(BackupOutcome outcome, const WStringList& notes, StickBackup backup,
+                   std::vector<StickBackup> earlier, RunEnd* end) {
+  if (!notes.empty()) {
+    backup.unencrypted_said = SayUnencrypted(backup.stick, earlier, backup.ended);
+    (backup.unencrypted_said ? end->lines : end->event_lines).push_back(notes.front());
+  }
+  backup.ended = Sys().CurrentTime();
+  backup.exit_code = static_cast<int>(outcome);
+  RecordStickBackup(backup);
+  if (outcome != BackupOutcome::kNotRun) earlier.push_back(backup);
+  if (const WString line = SticksLine(earlier, backup.ended); !line.empty()) {
+    end->lines.push_back(line);
+  }
+}
+
+}  // namespace
+
+BackupOutcome RunBackup(const WStringList& folders, const RunSwitches& switches) {
   BackupJob job;
   const WString root = RemovableDriveRoot();
   // Without a stick the root is the scratch folder on the PC's own disk.
   const bool on_stick = IsDriveRoot(root);
   const WString destination = BackupDestination(root);
   ConfigureBackupJob(job, destination);
+  job.SetUnattended(switches.unattended);
   job.ComposeScript(folders);
   const int64_t now = Sys().CurrentTime();
-  const std::optional<StickBackup> last = ReadLastStickBackup();
-  WString own_disk_line;
-  if (!on_stick) {
-    own_disk_line = OwnDiskLine(NormalizeSeparators(destination, L'\\'), last, now);
-    OutputLine(own_disk_line);
-  } else if (last && DaysBetween(last->ended, now) >= kStickReminderDays) {
-    OutputLine(SayCounted(Text::kStickAfterLong, DaysBetween(last->ended, now),
-                          {FormatTime(last->ended, L"%Y-%m-%d")}));
+  const std::vector<StickBackup> earlier = ReadStickBackups();
+  RunEnd end{ComputerBackupFolder(destination.c_str()), {}, {}};
+  const WString own_disk_line = SayStickBefore(on_stick, destination, earlier, now, &end);
+  // A lost stick is read by whoever finds it.
+  WStringList notes;
+  if (on_stick && StickEncryption(root) == Encryption::kOff) {
+    notes.push_back(Say(Text::kNotEncrypted));
   }
-  const BackupOutcome outcome = Mirror(job, destination, on_stick, own_disk_line);
-  if (on_stick) RecordStickBackup(root, static_cast<int>(outcome));
+  RunSaid said;
+  const BackupOutcome outcome = Mirror(job, destination, on_stick, own_disk_line, notes, &said);
+  end.lines.insert(end.lines.end(), said.lines.begin(), said.lines.end());
+  if (on_stick) SayStickAfter(outcome, notes, {now, 0, StickAt(root), false}, earlier, &end);
+  end.lines.insert(end.lines.end(), said.last.begin(), said.last.end());
+  EndRun(outcome, end, switches.unattended);
   return outcome;
 }
 
-BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
-                     const WString& own_disk_line) {
-  const WString computer_folder = ComputerBackupFolder(destination.c_str());
-  // Held from before the look until after the check.
-  MirrorGuard guard(job, destination, computer_folder);
+namespace {
+
+// The mirror itself, and what the check found; `check` stays empty when nothing ran.
+BackupOutcome Copy(BackupJob& job, MirrorGuard& guard, const WString& computer_folder,
+                   bool on_stick, const WString& own_disk_line, const WStringList& notes,
+                   CheckOutcome* check) {
   if (!guard.Lock()) return BackupOutcome::kNotRun;
   if (!on_stick) guard.SetOwnDisk();
   guard.BeforeCopying();
@@ -147,12 +205,27 @@ BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
   const DamagedCopyKeeper keep = [&guard](const WString& destination, const WString& relative) {
     return guard.KeepDamaged(destination, relative);
   };
+  *check = CheckBackup(job, computer_folder, look, keep, own_disk_line, notes);
   // A backup that Sollux-restore cannot rebuild exactly is not a good one, all in or not.
-  if (!CheckBackup(job, computer_folder, look, keep, own_disk_line) || look.records_failed) {
-    return BackupOutcome::kNotAllInBackup;
-  }
+  if (!check->all_in || look.records_failed) return BackupOutcome::kNotAllInBackup;
   if (look.large_change) return BackupOutcome::kLargeChange;
   return on_stick ? BackupOutcome::kAllInBackup : BackupOutcome::kOnOwnDisk;
+}
+
+}  // namespace
+
+BackupOutcome Mirror(BackupJob& job, const WString& destination, bool on_stick,
+                     const WString& own_disk_line, const WStringList& notes, RunSaid* said) {
+  const WString computer_folder = ComputerBackupFolder(destination.c_str());
+  // Held from before the look until after the check.
+  MirrorGuard guard(job, destination, computer_folder);
+  CheckOutcome check;
+  const BackupOutcome outcome =
+      Copy(job, guard, computer_folder, on_stick, own_disk_line, notes, &check);
+  said->lines = guard.report().warnings;
+  said->lines.insert(said->lines.end(), check.lines.begin(), check.lines.end());
+  said->last = guard.report().large_change_lines;
+  return outcome;
 }
 
 }  // namespace sollux
