@@ -58,28 +58,34 @@ bool SetArgumentList(int count, const wchar_t* const* arguments) {
 
 WStringList ArgumentList() { return Arguments(); }
 
-WString ProgramName() {
-  struct Cache {
-    bool computed = false;
-    WString name;
-  };
+namespace {
+
+struct ProgramFacts {
+  WString name;
+  WString version;
+};
+
+// Read once: every reading maps the program's file anew.
+const ProgramFacts& Facts() {
   // Created on first use, destroyed by the runtime's exit-time handlers.
-  static Cache cache;
-  if (!cache.computed) {
+  static const ProgramFacts facts = [] {
+    ProgramFacts read;
     const WString path = ModulePath(nullptr);
-    cache.name = OriginalFilenameOf(path.c_str());
-    if (cache.name.empty()) cache.name = FileNamePart(path);
-    cache.computed = true;
-  }
-  return cache.name;
+    VersionInfoReader reader;
+    const bool opened = reader.Open(path);
+    // Without a resource the name's reading tries a second time, as it always did.
+    read.name = reader.OriginalFilename();
+    if (opened) read.version = reader.ProductVersion();
+    if (read.name.empty()) read.name = FileNamePart(path);
+    return read;
+  }();
+  return facts;
 }
 
-WString ProgramVersion() {
-  VersionInfoReader reader;
-  const WString path = ModulePath(nullptr);
-  return !path.empty() && PathExists(path.c_str(), false) && reader.Open(path)
-             ? reader.ProductVersion()
-             : WString();
-}
+}  // namespace
+
+WString ProgramName() { return Facts().name; }
+
+WString ProgramVersion() { return Facts().version; }
 
 }  // namespace sollux
