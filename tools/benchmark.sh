@@ -30,6 +30,9 @@ x86_64-w64-mingw32-strip -o "$sollux" "$build/Sollux.exe"
 x86_64-w64-mingw32-strip -o "$floor" "$build/test/fixtures/floor.exe"
 trap 'tools/wine-run.sh --stop "$prefix"' EXIT
 
+# A fresh stick each session: the records of every earlier session's runs (the folder list
+# grows by 15 lines a run) would make each session slower than the one before.
+rm -rf "$stick"
 mkdir -p "$stick"
 tools/wine-drives.sh "$prefix" "e=floppy:$(realpath "$stick")"
 tools/wine-run.sh --start "$prefix"
