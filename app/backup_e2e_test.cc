@@ -869,6 +869,13 @@ TEST_F(BackupRun, SmallDiskWithoutStickCopiesNothing) {
   EXPECT_NE(std::string::npos, run.out.find(", of which at least 2.0 GB must stay free for "
                                             "Windows and your programs. Plug in a USB stick"))
       << run.out;
+  // The end says both again, though no check ran, and that nothing was backed up.
+  const std::string end = run.out.substr(run.out.find(test::Narrow(Say(Text::kEndHeader))));
+  EXPECT_NE(std::string::npos, end.find("\nNot backed up: the copy needs ")) << end;
+  EXPECT_NE(std::string::npos, end.find("\nNo USB stick: backed up to F:\\tmp\\")) << end;
+  EXPECT_TRUE(end.ends_with(test::Narrow(Say(Text::kVerdictNothing)) + "\n")) << end;
+  EXPECT_EQ(EVENTLOG_ERROR_TYPE, LastEvent().type) << events_;
+  EXPECT_EQ(1001, LastEvent().id);
   for (const auto& call : runner_.RecordedCalls()) EXPECT_NE(L"robocopy", call.program);
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES,
             ::GetFileAttributesW((L"F:\\tmp\\Brevant.tmp\\_Backup_\\" + ComputerName() +

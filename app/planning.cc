@@ -7,8 +7,8 @@
 #include "base/file_system.h"
 #include "base/folders.h"
 #include "base/messages.h"
-#include "base/program.h"
 #include "base/path.h"
+#include "base/program.h"
 #include "base/system_api.h"
 #include "base/text.h"
 #include "base/time_text.h"
@@ -178,6 +178,9 @@ BackupOutcome RunBackup(const WStringList& folders, const RunSwitches& switches)
   RunSaid said;
   const BackupOutcome outcome = Mirror(job, destination, on_stick, own_disk_line, notes, &said);
   end.lines.insert(end.lines.end(), said.lines.begin(), said.lines.end());
+  // The check's last line ends with the line of a backup without a stick; without a check, the
+  // end says it alone.
+  if (!on_stick && outcome == BackupOutcome::kNotRun) end.lines.push_back(own_disk_line);
   if (on_stick) SayStickAfter(outcome, notes, {now, 0, StickAt(root), false}, earlier, &end);
   end.lines.insert(end.lines.end(), said.last.begin(), said.last.end());
   EndRun(outcome, end, switches.unattended);

@@ -77,9 +77,8 @@ void EndRun(BackupOutcome outcome, const RunEnd& end, bool unattended) {
     Sys().DeregisterEventSource(log);
   }
   if (unattended || !PersonIsWatching()) return;
-  CountDown(kClosingSeconds, [](uint32_t left) {
-    return Say(Text::kCloseCountdown, {MinutesAndSeconds(left)});
-  });
+  CountDown(kClosingSeconds,
+            [](uint32_t left) { return Say(Text::kCloseCountdown, {MinutesAndSeconds(left)}); });
 }
 
 Encryption StickEncryption(const WString& root) {
@@ -104,8 +103,8 @@ WString SticksLine(const std::vector<StickBackup>& backups, int64_t now) {
   if (sticks.size() < 2) return WString();
   WStringList named;
   for (const StickBackup& last : sticks) {
-    named.push_back(Say(Text::kStickLast, {last.stick.label, last.stick.serial,
-                                           DaysAgo(last.ended, now)}));
+    named.push_back(
+        Say(Text::kStickLast, {last.stick.label, last.stick.serial, DaysAgo(last.ended, now)}));
   }
   return Say(Text::kSticksLine, {JoinWithText(named, L"; ")});
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "test/child_process.h"
 #include "test/fake_machine.h"
 
 namespace sollux {
@@ -92,6 +93,26 @@ TEST(EndRunTest, OneEventOfTheOutcomeWithTheSummary) {
   }
 }
 
+// The Event Viewer shows an event's text through the source's message file, Sollux.exe: its
+// message table gives each ID's text as the event's one string.
+TEST(EndRunTest, SolluxExeCarriesTheMessageOfEveryEvent) {
+  const HMODULE program =
+      ::LoadLibraryExW(test::SolluxProgram().c_str(), nullptr,
+                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(nullptr, program);
+  for (DWORD id = kFirstEventId; id <= kFirstEventId + 4; ++id) {
+    SCOPED_TRACE(id);
+    const std::wstring given = L"THE BACKUP IS GOOD\r\nSollux 1.0 on PC01";
+    DWORD_PTR strings[] = {reinterpret_cast<DWORD_PTR>(given.c_str())};
+    wchar_t text[256] = {};
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, program, id,
+                         0x0409, text, 256, reinterpret_cast<va_list*>(strings));
+    EXPECT_EQ(given + L"\r\n", std::wstring(text, length));
+  }
+  ::FreeLibrary(program);
+}
+
 // Locked counts as encrypted; a value the shell does not document, or no answer (Wine), is not
 // known and makes no line.
 TEST(StickEncryptionTest, ShellPropertyValues) {
@@ -150,9 +171,10 @@ TEST(StickRecordTest, SticksLineNamesEachStickWithItsLastBackup) {
   WStringList two = one;
   two.push_back(StickRecordLine({kNow - 60, 3, {L"BUFFALO", L"a1b2-c3d4"}, false}));
   two.push_back(L"not a line of the record");
-  EXPECT_EQ(L"USB sticks with this PC's backups, and their last backup: BUFFALO (a1b2-c3d4): "
-            L"today; ELECOM (5E6F-7A8B): 23 days ago",
-            SticksLine(StickBackups(two), kNow));
+  EXPECT_EQ(
+      L"USB sticks with this PC's backups, and their last backup: BUFFALO (a1b2-c3d4): "
+      L"today; ELECOM (5E6F-7A8B): 23 days ago",
+      SticksLine(StickBackups(two), kNow));
 }
 
 // /? and /unattended anywhere after the program's name; any other argument is ignored.

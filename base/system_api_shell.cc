@@ -49,7 +49,8 @@ struct PropertyCalls {
 class ComScope {
  public:
   explicit ComScope(const PropertyCalls& calls)
-      : calls_(calls), initialized_(SUCCEEDED(calls.co_initialize(nullptr, COINIT_MULTITHREADED))) {}
+      : calls_(calls),
+        initialized_(SUCCEEDED(calls.co_initialize(nullptr, COINIT_MULTITHREADED))) {}
   ~ComScope() {
     if (initialized_) calls_.co_uninitialize();
   }

@@ -174,7 +174,8 @@ constexpr TextForms kTable[] = {
      L"しかない。"},
     {kEndHeader, L"The backup, in short:", nullptr, L"バックアップのまとめ:"},
     {kVerdictGood, L"THE BACKUP IS GOOD: every file is in the backup. Nothing needs doing.",
-     nullptr, L"バックアップは正常です。すべてのファイルがバックアップにあります。何もする必要は"
+     nullptr,
+     L"バックアップは正常です。すべてのファイルがバックアップにあります。何もする必要は"
      L"ありません。"},
     {kVerdictNothing,
      L"NOTHING WAS BACKED UP. The reason is said above: put it right and run Sollux again.",
@@ -201,7 +202,8 @@ constexpr TextForms kTable[] = {
      L"USB メモリーを挿して、もう一度 Sollux を実行してください。"},
     {kCloseCountdown, L"Press any key to close this window (it closes by itself in {1}).", nullptr,
      L"何かキーを押すと、このウィンドウを閉じます (あと {1} で自動的に閉じます)。"},
-    {kEventHead, L"Sollux {1} on {2}, backup to {3}", nullptr, L"Sollux {1} ({2}): {3} へのバックアップ"},
+    {kEventHead, L"Sollux {1} on {2}, backup to {3}", nullptr,
+     L"Sollux {1} ({2}): {3} へのバックアップ"},
     {kReportTitle, L"Sollux backup check, {1}", nullptr, L"Sollux バックアップの確認 {1}"},
     {kReportComputer, L"Computer: {1}", nullptr, L"コンピューター: {1}"},
     {kReportBackup, L"Backup: {1}", nullptr, L"バックアップ先: {1}"},

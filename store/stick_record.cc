@@ -84,8 +84,8 @@ Stick StickAt(const WString& root) {
   DWORD serial = 0;
   Sys().GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, &serial);
   // As Windows shows it: A1B2-C3D4.
-  WString text = PaddedNumberText(serial >> 16, 16, 4) + L"-" +
-                 PaddedNumberText(serial & 0xFFFF, 16, 4);
+  WString text =
+      PaddedNumberText(serial >> 16, 16, 4) + L"-" + PaddedNumberText(serial & 0xFFFF, 16, 4);
   for (wchar_t& c : text) c = c >= L'a' && c <= L'f' ? static_cast<wchar_t>(c - 32) : c;
   return {label, text};
 }
