@@ -124,8 +124,7 @@ WString SayStickBefore(bool on_stick, const WString& destination,
                        const std::vector<StickBackup>& earlier, int64_t now, RunEnd* end) {
   const StickBackup* last = earlier.empty() ? nullptr : &earlier.back();
   if (!on_stick) {
-    const WString line = OwnDiskLine(NormalizeSeparators(destination, L'\\'),
-                                     last ? std::optional(*last) : std::nullopt, now);
+    const WString line = OwnDiskLine(NormalizeSeparators(destination, L'\\'), last, now);
     OutputLine(line);
     return line;
   }

@@ -9,37 +9,16 @@
 namespace sollux {
 namespace {
 
-constexpr wchar_t kFieldSeparator = L'\t';
 // A skipped line is named by its start: a line may be of any length.
 constexpr size_t kShownLineLength = 120;
 
-// At every tab, whatever else the line holds.
-WStringList Fields(const WString& line) {
-  WStringList fields(1);
-  for (const wchar_t c : line) {
-    if (c == kFieldSeparator) {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
-std::optional<uint64_t> Count(const WString& text) {
-  if (text.empty() || text.size() > 18 || text.find_first_not_of(L"0123456789") != WString::npos) {
-    return std::nullopt;
-  }
-  return std::stoull(text);
-}
-
 std::optional<FolderRecord> ParseFolderRecord(const WString& line) {
-  const WStringList fields = Fields(line);
+  const WStringList fields = RecordFields(line);
   if (fields.size() != 3 && fields.size() != 4) return std::nullopt;
   const std::optional<RunName> run = ParseRunName(fields[0]);
   if (!run || !IsCanonicalFolder(fields[1]) || !IsSafePlace(fields[2])) return std::nullopt;
   FolderRecord record{*run, fields[1], fields[2], std::nullopt};
-  if (fields.size() == 4 && !(record.added = Count(fields[3]))) return std::nullopt;
+  if (fields.size() == 4 && !(record.added = RecordNumber(fields[3]))) return std::nullopt;
   return record;
 }
 
@@ -110,9 +89,9 @@ bool BackupRecords::AddFolders(const std::vector<FolderRecord>& folders) {
   if (folders.empty()) return true;
   WStringList lines;
   for (const FolderRecord& folder : folders) {
-    WString line = folder.run.Text() + kFieldSeparator + folder.original + kFieldSeparator +
-                   folder.place;
-    if (folder.added) line += kFieldSeparator + std::to_wstring(*folder.added);
+    WString line = folder.run.Text() + kRecordFieldSeparator + folder.original +
+                   kRecordFieldSeparator + folder.place;
+    if (folder.added) line += kRecordFieldSeparator + std::to_wstring(*folder.added);
     // What the reader would skip is not written: that folder cannot be rebuilt, which is said.
     if (ParseFolderRecord(line)) lines.push_back(line);
   }

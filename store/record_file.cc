@@ -131,4 +131,24 @@ bool AppendRecord(const WString& path, const WStringList& lines, size_t limit) {
   return ReplaceRecord(path, all);
 }
 
+WStringList RecordFields(const WString& line) {
+  WStringList fields(1);
+  for (const wchar_t c : line) {
+    if (c == kRecordFieldSeparator) {
+      fields.emplace_back();
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::optional<uint64_t> RecordNumber(const WString& field) {
+  if (field.empty() || field.size() > 18 ||
+      field.find_first_not_of(L"0123456789") != WString::npos) {
+    return std::nullopt;
+  }
+  return std::stoull(field);
+}
+
 }  // namespace sollux

@@ -6,6 +6,8 @@
 #define SOLLUX_STORE_RECORD_FILE_H_
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,12 @@ RecordRead ReadRecordLines(const WString& path, WStringList* lines);
 bool ReplaceRecord(const WString& path, const WStringList& lines);
 // The same for a text with its own line ends (a report).
 bool ReplaceRecordText(const WString& path, const WString& text);
+// What parts a line of a record into fields.
+inline constexpr wchar_t kRecordFieldSeparator = L'\t';
+// A line's fields, at every separator, whatever else the line holds.
+WStringList RecordFields(const WString& line);
+// A field of decimal digits alone, at most 18 of them; nothing for any other.
+std::optional<uint64_t> RecordNumber(const WString& field);
 // Adds `lines` to the file's and keeps the last `limit` of all (0: all), replacing the file
 // whole; false, and the file as it was, when it is there but cannot be read.
 bool AppendRecord(const WString& path, const WStringList& lines, size_t limit = 0);

@@ -1,6 +1,7 @@
 #include "store/stick_record.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "base/folders.h"
 #include "base/path.h"
@@ -19,46 +20,29 @@ constexpr int64_t kSecondsPerDay = 24 * 60 * 60;
 constexpr int kNothingCopied = 1;
 constexpr wchar_t kUnencryptedSaid[] = L"not encrypted, said";
 
-std::optional<int64_t> Number(const WString& text) {
-  if (text.empty() || text.size() > 18 || text.find_first_not_of(L"0123456789") != WString::npos) {
-    return std::nullopt;
-  }
-  return std::stoll(text);
-}
-
 WString RecordPath() { return ScratchSubfolder(L"") + kStickRecordFileName; }
-
-// At every tab, whatever else the line holds.
-WStringList Fields(const WString& line) {
-  WStringList fields(1);
-  for (const wchar_t c : line) {
-    if (c == L'\t') {
-      fields.emplace_back();
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
 
 }  // namespace
 
 WString StickRecordLine(const StickBackup& backup) {
-  return std::to_wstring(backup.ended) + L"\t" + FormatTime(backup.ended, L"%Y-%m-%d %H:%M:%S") +
-         L"\t" + backup.stick.label + L"\t" + backup.stick.serial + L"\t" +
-         std::to_wstring(backup.exit_code) +
-         (backup.unencrypted_said ? WString(L"\t") + kUnencryptedSaid : WString());
+  WStringList fields = {std::to_wstring(backup.ended),
+                        FormatTime(backup.ended, L"%Y-%m-%d %H:%M:%S"), backup.stick.label,
+                        backup.stick.serial, std::to_wstring(backup.exit_code)};
+  if (backup.unencrypted_said) fields.push_back(kUnencryptedSaid);
+  return JoinWithChar(fields, kRecordFieldSeparator);
 }
 
 std::vector<StickBackup> StickBackups(const WStringList& lines) {
   std::vector<StickBackup> backups;
   for (const WString& line : lines) {
-    const WStringList fields = Fields(line);
+    const WStringList fields = RecordFields(line);
     if (fields.size() < 5) continue;
-    const std::optional<int64_t> ended = Number(fields[0]);
-    const std::optional<int64_t> code = Number(fields[4]);
+    const std::optional<uint64_t> ended = RecordNumber(fields[0]);
+    const std::optional<uint64_t> code = RecordNumber(fields[4]);
     if (!ended || !code || *code == kNothingCopied) continue;
-    backups.push_back({*ended, static_cast<int>(*code), {fields[2], fields[3]},
+    backups.push_back({static_cast<int64_t>(*ended),
+                       static_cast<int>(*code),
+                       {fields[2], fields[3]},
                        fields.size() > 5 && fields[5] == kUnencryptedSaid});
   }
   return backups;
@@ -84,9 +68,9 @@ Stick StickAt(const WString& root) {
   DWORD serial = 0;
   Sys().GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, &serial);
   // As Windows shows it: A1B2-C3D4.
-  WString text =
-      PaddedNumberText(serial >> 16, 16, 4) + L"-" + PaddedNumberText(serial & 0xFFFF, 16, 4);
-  for (wchar_t& c : text) c = c >= L'a' && c <= L'f' ? static_cast<wchar_t>(c - 32) : c;
+  wchar_t text[10] = {};
+  std::swprintf(text, 10, L"%04X-%04X", static_cast<unsigned>(serial >> 16),
+                static_cast<unsigned>(serial & 0xFFFF));
   return {label, text};
 }
 
@@ -100,8 +84,7 @@ std::vector<StickBackup> ReadStickBackups() {
   return StickBackups(lines);
 }
 
-WString OwnDiskLine(const WString& destination, const std::optional<StickBackup>& last,
-                    int64_t now) {
+WString OwnDiskLine(const WString& destination, const StickBackup* last, int64_t now) {
   const int64_t days = last ? DaysBetween(last->ended, now) : 0;
   const WString day = last ? FormatTime(last->ended, L"%Y-%m-%d") : WString();
   const WString when = !last       ? Say(Text::kNeverOnStick)

@@ -6,7 +6,6 @@
 #define SOLLUX_STORE_STICK_RECORD_H_
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "base/wstring.h"
@@ -49,9 +48,8 @@ void RecordStickBackup(const StickBackup& backup);
 std::vector<StickBackup> ReadStickBackups();
 
 // The line of a backup into `destination` on the PC's own disk, with the last backup to a
-// stick.
-WString OwnDiskLine(const WString& destination, const std::optional<StickBackup>& last,
-                    int64_t now);
+// stick (none: never).
+WString OwnDiskLine(const WString& destination, const StickBackup* last, int64_t now);
 
 }  // namespace sollux
 
